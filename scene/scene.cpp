@@ -1,0 +1,140 @@
+// Scene state with its start-up values, and the candidate-plane ray-box test.
+#include "scene.h"
+
+float boxPlanes[6] = {};
+float rayStart[3] = {};
+float rayDir[3] = {};
+int selectedPlane = PLANE_NONE;
+int lineWidth = 7;
+int windowWidth = 640;
+int windowHeight = 480;
+float sweepParam = 1.0f;
+int lastResult = RAY_MISS;
+int lastMouseX = 0;
+int lastMouseY = 0;
+int aboutShown = 0;
+
+namespace {
+
+// Where the ray's start lies against the box's two bounds on one axis.
+enum AxisSide { SIDE_ABOVE_MAX = 0, SIDE_BELOW_MIN = 1, SIDE_BETWEEN = 2 };
+
+// Marks an axis that offers no candidate plane.
+constexpr float NO_CANDIDATE = -1.0f;
+
+} // namespace
+
+void createBox() {
+    const float defaults[6] = {5.0f, 10.0f, 0.0f, 15.0f, 25.0f, 0.0f};
+    for (int i = 0; i < 6; ++i) {
+        boxPlanes[i] = defaults[i];
+    }
+}
+
+void resetRay() {
+    rayStart[0] = -1.0f;
+    rayStart[1] = 0.5f;
+    rayStart[2] = 0.0f;
+    rayDir[0] = 0.5f;
+    rayDir[1] = 1.0f;
+    rayDir[2] = 0.0f;
+}
+
+// Every comparison below is written so that a NaN operand takes the intended branch:
+// "not (a >= b)" is true for NaN, "a > b" is false for NaN.
+RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], const float origin[3],
+                              const float dir[3], float hit[3]) {
+    AxisSide side[3];
+    float candidate[3] = {};
+    float distance[3];
+    bool inside = true;
+
+    // 1. Classify each axis; only the nearer bound is a candidate plane.
+    for (int i = 0; i < 3; ++i) {
+        if (!(origin[i] >= boxMin[i])) {
+            side[i] = SIDE_BELOW_MIN;
+            candidate[i] = boxMin[i];
+            inside = false;
+        } else if (origin[i] > boxMax[i]) {
+            side[i] = SIDE_ABOVE_MAX;
+            candidate[i] = boxMax[i];
+            inside = false;
+        } else {
+            side[i] = SIDE_BETWEEN;
+        }
+    }
+
+    // 2. A start on or within every pair of bounds is inside.
+    if (inside) {
+        return RAY_INSIDE;
+    }
+
+    // 3. Distance along the ray to each candidate plane, in double, rounded once.
+    //    A zero or NaN direction component offers no candidate.
+    for (int i = 0; i < 3; ++i) {
+        const bool moves = dir[i] < 0.0f || dir[i] > 0.0f;
+        if (side[i] != SIDE_BETWEEN && moves) {
+            distance[i] = static_cast<float>(
+                (static_cast<double>(candidate[i]) - static_cast<double>(origin[i])) /
+                static_cast<double>(dir[i]));
+        } else {
+            distance[i] = NO_CANDIDATE;
+        }
+    }
+
+    // 4. The candidate reached last is the entry plane; ties keep the lower axis.
+    int chosen = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (!(distance[chosen] >= distance[i])) {
+            chosen = i;
+        }
+    }
+
+    // 5. The entry plane must lie ahead of the start.
+    if (!(distance[chosen] >= 0.0f)) {
+        return RAY_MISS;
+    }
+
+    // 6. The entry point must lie within the box's other bounds.
+    const double t = distance[chosen];
+    for (int i = 0; i < 3; ++i) {
+        if (i == chosen) {
+            hit[i] = candidate[i];
+            continue;
+        }
+        hit[i] =
+            static_cast<float>(static_cast<double>(origin[i]) + t * static_cast<double>(dir[i]));
+        if (!(hit[i] >= boxMin[i]) || hit[i] > boxMax[i]) {
+            return RAY_MISS;
+        }
+    }
+    return RAY_HIT;
+}
+
+void dragSelectedPlane(int dx, int dy) {
+    float* plane = nullptr;
+    double delta = 0.0;
+    // Unsigned test: every value outside 0..3, PLANE_NONE included, selects nothing.
+    switch (static_cast<unsigned>(selectedPlane)) {
+    case PLANE_TOP:
+        plane = &boxPlanes[4];
+        delta = static_cast<double>(dy);
+        break;
+    case PLANE_BOTTOM:
+        plane = &boxPlanes[1];
+        delta = static_cast<double>(dy);
+        break;
+    case PLANE_LEFT:
+        plane = &boxPlanes[0];
+        delta = -static_cast<double>(dx);
+        break;
+    case PLANE_RIGHT:
+        plane = &boxPlanes[3];
+        delta = -static_cast<double>(dx);
+        break;
+    default:
+        return;
+    }
+    *plane =
+        static_cast<float>(static_cast<double>(*plane) + delta * static_cast<double>(DRAG_STEP));
+}
