@@ -1,0 +1,153 @@
+// One frame: the box, the ray test and its outcome, status lines and the text overlay.
+#include "scene.h"
+#include "viewer.h"
+
+#include <GL/glu.h>
+#include <GL/glut.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+// Pixel offset of the result line from the window's bottom-left corner.
+constexpr int RESULT_X = 34;
+constexpr int RESULT_Y = 34;
+// The about line sits one text line (20 px) above the result line.
+constexpr int ABOUT_Y = 54;
+// The inside message starts five eighths of the way across the window.
+constexpr double INSIDE_X_FRACTION = 0.625;
+// The start line sits at 20/21 of the window height, the direction line 30 px below it.
+constexpr double STATUS_Y_FRACTION = 0.9523809523809523;
+constexpr double STATUS_LINE_GAP = 30.0;
+// A miss pass repeats until the sweep reaches this value, in steps of SWEEP_STEP.
+constexpr float SWEEP_END = 15.0f;
+constexpr float SWEEP_STEP = 0.25f;
+
+} // namespace
+
+void onDisplay() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    drawBox();
+    runRayTest();
+    drawRayStatus();
+    drawAbout();
+    if (lastResult != RAY_HIT) {
+        glColor3f(1.0f, 1.0f, 0.0f);
+        drawText(RESULT_X, RESULT_Y, "No Intersection");
+    }
+    glutSwapBuffers();
+    glFlush();
+}
+
+// Between events the sweep starts again, so the next frame runs a full miss pass.
+void onIdle() {
+    sweepParam = 1.0f;
+}
+
+// Runs the ray-box test on the current scene and draws its outcome. A miss repeats the
+// test while the sweep advances and asks for another frame each time, so the window
+// keeps redrawing while the ray misses. The test runs at least once in every frame,
+// so a frame never shows an outcome older than the scene it draws.
+void runRayTest() {
+    const float* boxMin = &boxPlanes[0];
+    const float* boxMax = &boxPlanes[3];
+    float hit[3] = {0.0f, 0.0f, 0.0f};
+    do {
+        const RayTestResult result = rayBoxIntersect(boxMin, boxMax, rayStart, rayDir, hit);
+        lastResult = result;
+        switch (result) {
+        case RAY_HIT:
+            glColor3f(1.0f, 0.0f, 0.0f);
+            drawText(RESULT_X, RESULT_Y, "Collision at { X = %f; Y = %f; Z = %f }",
+                     static_cast<double>(hit[0]), static_cast<double>(hit[1]),
+                     static_cast<double>(hit[2]));
+            drawRay(hit);
+            return;
+        case RAY_INSIDE:
+            drawText(static_cast<int>(windowWidth * INSIDE_X_FRACTION), RESULT_Y,
+                     "start point is inside box.");
+            return;
+        case RAY_MISS:
+            drawText(RESULT_X, RESULT_Y, "No Intersection");
+            glutPostRedisplay();
+            sweepParam = sweepParam + SWEEP_STEP;
+            break;
+        }
+    } while (sweepParam < SWEEP_END);
+}
+
+// The box as one quad with red, green, blue and yellow corners, blended across.
+void drawBox() {
+    glBegin(GL_QUADS);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(boxPlanes[0], boxPlanes[1], boxPlanes[2]);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(boxPlanes[3], boxPlanes[1], 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(boxPlanes[3], boxPlanes[4], 0.0f);
+    glColor3f(1.0f, 1.0f, 0.0f);
+    glVertex3f(boxPlanes[0], boxPlanes[4], 0.0f);
+    glEnd();
+}
+
+// The yellow segment from the ray's start to the hit point.
+void drawRay(const float hit[3]) {
+    glColor3f(1.0f, 1.0f, 0.0f);
+    glLineWidth(static_cast<GLfloat>(lineWidth));
+    glBegin(GL_LINES);
+    glVertex3fv(rayStart);
+    glVertex3fv(hit);
+    glEnd();
+}
+
+// The ray's start and direction in red, near the top of the window.
+void drawRayStatus() {
+    glColor3f(1.0f, 0.0f, 0.0f);
+    const int x = windowWidth / 3;
+    const double startY = windowHeight * STATUS_Y_FRACTION;
+    drawText(x, static_cast<int>(startY), "ray start = %f %f %f", static_cast<double>(rayStart[0]),
+             static_cast<double>(rayStart[1]), static_cast<double>(rayStart[2]));
+    drawText(x, static_cast<int>(startY - STATUS_LINE_GAP), "ray dir = %f %f %f",
+             static_cast<double>(rayDir[0]), static_cast<double>(rayDir[1]),
+             static_cast<double>(rayDir[2]));
+}
+
+// Green is set either way; the line itself only when the about toggle is on.
+void drawAbout() {
+    glColor3f(0.0f, 1.0f, 0.0f);
+    if (aboutShown == 1) {
+        drawText(RESULT_X, ABOUT_Y, "ray-box collision demo by Kestrin");
+    }
+}
+
+// Draws a printf-style message in the current colour at (x, y) window pixels from the
+// bottom-left corner, then puts the scene projection back. A message longer than the
+// buffer is cut. Line smoothing and blending are left off afterwards.
+void drawText(int x, int y, const char* format, ...) {
+    const int width = windowWidth;
+    const int height = windowHeight;
+    glDisable(GL_LIGHTING);
+
+    char text[TEXT_BUFFER_SIZE];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+
+    // One unit per pixel; a collapsed side still gets a valid one-pixel projection.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0.0, width > 0 ? width : 1, 0.0, height > 0 ? height : 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glRasterPos2f(static_cast<GLfloat>(x), static_cast<GLfloat>(y));
+    for (const char* c = text; *c != '\0'; ++c) {
+        glutBitmapCharacter(GLUT_BITMAP_9_BY_15, static_cast<unsigned char>(*c));
+    }
+    glPopMatrix();
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_BLEND);
+    applySceneProjection(width, height);
+}

@@ -1,0 +1,100 @@
+// Keyboard, pointer and right-button menu input: choose a plane, drag it, run dialogues.
+#include "console.h"
+#include "scene.h"
+#include "viewer.h"
+
+#include <GL/glut.h>
+
+namespace {
+
+// A menu entry's value is the character of the key with the same meaning.
+struct MenuEntry {
+    const char* label;
+    int value;
+};
+
+constexpr MenuEntry MENU_ENTRIES[] = {
+    {"modify top plane", 'w'},
+    {"modify bottom plane", 'd'},
+    {"modify left plane", 'a'},
+    {"modify right plane", 's'},
+    {"-------------------", ' '},
+    {"change ray starting point", 'p'},
+    {"change direction of ray", 'r'},
+    {"-------------------", ' '},
+    {"about", 'm'},
+    {"Help", 'h'},
+};
+
+// Selects the plane named by a key; false if the key names none.
+bool selectPlaneForKey(int key) {
+    switch (key) {
+    case 'w':
+        selectedPlane = PLANE_TOP;
+        return true;
+    case 'd':
+        selectedPlane = PLANE_BOTTOM;
+        return true;
+    case 'a':
+        selectedPlane = PLANE_LEFT;
+        return true;
+    case 's':
+        selectedPlane = PLANE_RIGHT;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void addMenuEntries() {
+    for (const MenuEntry& entry : MENU_ENTRIES) {
+        glutAddMenuEntry(entry.label, entry.value);
+    }
+}
+
+// Plane keys and help; nothing here asks for a redraw.
+void onKeyboard(unsigned char key, int, int) {
+    if (!selectPlaneForKey(key) && key == 'h') {
+        printHelp();
+    }
+}
+
+// Acts on the picked entry, then always asks for a redraw, so a changed ray or about
+// line shows at once. The separators only redraw.
+void onMenu(int value) {
+    if (!selectPlaneForKey(value)) {
+        switch (value) {
+        case 'h':
+            printHelp();
+            break;
+        case 'm':
+            aboutShown = aboutShown == 0 ? 1 : 0;
+            break;
+        case 'p':
+            promptRayStart();
+            break;
+        case 'r':
+            promptRayDirection();
+            break;
+        default:
+            break;
+        }
+    }
+    glutPostRedisplay();
+}
+
+// Every press and release records where a drag starts from.
+void onMouse(int, int, int x, int y) {
+    lastMouseX = x;
+    lastMouseY = y;
+}
+
+// Moves the selected plane by the pointer's travel since the last event.
+void onMotion(int x, int y) {
+    dragSelectedPlane(lastMouseX - x, lastMouseY - y);
+    lastMouseX = x;
+    lastMouseY = y;
+    glutPostRedisplay();
+}

@@ -1,0 +1,32 @@
+// The viewer's entry points: window set-up, GLUT callbacks and drawing steps.
+#pragma once
+
+// The shorter window side shows this many scene units.
+constexpr int SCENE_SPAN = 30;
+
+// Size of drawText's message buffer, terminator included.
+constexpr int TEXT_BUFFER_SIZE = 200;
+
+// Initialises GLUT, opens the window, sets up the scene, registers the callbacks and
+// builds the menu: everything main does before it enters the event loop.
+void startViewer(int* argc, char** argv);
+
+void initScene();
+void initLineDrawing();
+void applySceneProjection(int width, int height);
+void onReshape(int width, int height);
+
+void onDisplay();
+void onIdle();
+void runRayTest();
+void drawBox();
+void drawRay(const float hit[3]);
+void drawRayStatus();
+void drawAbout();
+void drawText(int x, int y, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+void addMenuEntries();
+void onKeyboard(unsigned char key, int x, int y);
+void onMenu(int value);
+void onMouse(int button, int state, int x, int y);
+void onMotion(int x, int y);
