@@ -1,0 +1,119 @@
+// Helpers to run the program for real on a virtual X display: start Xvfb, start a child
+// on pipes, find its window, read its pixels and send it pointer and key events.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+typedef struct _XDisplay Display;
+
+namespace xs {
+
+using Clock = std::chrono::steady_clock;
+
+// Polls until the condition holds or the timeout passes; returns the condition's last value.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+               std::chrono::milliseconds poll = std::chrono::milliseconds(5));
+
+// An Xvfb server on a display number it picks itself; stopped when this is destroyed.
+class VirtualDisplay {
+  public:
+    VirtualDisplay();
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    // The display name, for example ":3".
+    const std::string& name() const {
+        return name_;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// A child process with its standard input, output and error on pipes; killed when
+// this is destroyed.
+class ChildProcess {
+  public:
+    ChildProcess(const std::vector<std::string>& argv, const std::string& display);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t pid() const {
+        return pid_;
+    }
+    void writeInput(const std::string& text);
+    // Waits until the standard output so far contains text.
+    bool waitForOutput(const std::string& text, std::chrono::milliseconds timeout);
+    // Everything read so far from standard output and standard error.
+    const std::string& output();
+    const std::string& errors();
+    bool running();
+    // Resident memory in KiB, from /proc.
+    long residentKiB() const;
+
+  private:
+    void drain();
+    pid_t pid_ = -1;
+    int input_ = -1;
+    int output_ = -1;
+    int errors_ = -1;
+    std::string outputText_;
+    std::string errorText_;
+    bool exited_ = false;
+};
+
+// An RGB image with its origin at the top-left corner.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels; // 0xRRGGBB
+
+    std::uint32_t at(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
+// Writes the image as an 8-bit RGB PNG.
+bool writePng(const Image& image, const std::string& path);
+
+struct WindowInfo {
+    unsigned long id = 0;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// An Xlib connection that looks at and drives windows on one display.
+class XClient {
+  public:
+    explicit XClient(const std::string& display);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    // Waits for a mapped top-level window with this title.
+    bool findWindow(const std::string& title, WindowInfo& info, std::chrono::milliseconds timeout);
+    // Refreshes position and size of a window found before.
+    WindowInfo describe(unsigned long window);
+    Image capture(unsigned long window);
+    // Pointer and keys through XTest; positions are on the root window.
+    void movePointer(int x, int y);
+    void button(unsigned int button, bool press);
+    void key(const std::string& keysym);
+
+  private:
+    Display* display_ = nullptr;
+};
+
+} // namespace xs
