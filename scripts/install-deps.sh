@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, run and test the demo, if any are missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake make
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
+  libx11-dev libxtst-dev libpng-dev xvfb
+  libgtest-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "installing: ${missing[*]}"
+"${sudo[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
