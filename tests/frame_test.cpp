@@ -57,13 +57,12 @@ TEST_F(FrameTest, FirstFrameShowsTheDefaultHit) {
     EXPECT_EQ(lastResult, RAY_HIT);
     // 640 x 480 shows 40 x 30 units: 16 px a unit, box (5, 10)-(15, 25).
     expectBoxCorners(f, 80, 160, 240, 400);
-    EXPECT_TRUE(harness::hasText(f, 34, 34,
-                                 "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }",
-                                 harness::RED));
-    EXPECT_TRUE(harness::hasText(f, 213, 457, "ray start = -1.000000 0.500000 0.000000",
-                                 harness::RED));
-    EXPECT_TRUE(harness::hasText(f, 213, 427, "ray dir = 0.500000 1.000000 0.000000",
-                                 harness::RED));
+    EXPECT_TRUE(harness::hasText(
+        f, 34, 34, "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }", harness::RED));
+    EXPECT_TRUE(
+        harness::hasText(f, 213, 457, "ray start = -1.000000 0.500000 0.000000", harness::RED));
+    EXPECT_TRUE(
+        harness::hasText(f, 213, 427, "ray dir = 0.500000 1.000000 0.000000", harness::RED));
     // The segment from (-1, 0.5) to (5, 12.5) crosses scene y 6.5 (pixel row 104) at x 2
     // (pixel 32): one unblended run of lineWidth yellow pixels there.
     EXPECT_EQ(f.count(harness::YELLOW, 0, 104, 80, 105), lineWidth);
@@ -79,8 +78,8 @@ TEST_F(FrameTest, MissShowsNoIntersectionAndNoSegment) {
     EXPECT_EQ(lastResult, RAY_MISS);
     EXPECT_TRUE(harness::hasText(f, 34, 34, "No Intersection", harness::YELLOW));
     EXPECT_EQ(f.count(harness::YELLOW, 0, 60, 80, 160), 0);
-    EXPECT_TRUE(harness::hasText(f, 213, 427, "ray dir = -0.500000 1.000000 0.000000",
-                                 harness::RED));
+    EXPECT_TRUE(
+        harness::hasText(f, 213, 427, "ray dir = -0.500000 1.000000 0.000000", harness::RED));
 }
 
 TEST_F(FrameTest, StartInsideShowsBothMessages) {
@@ -107,20 +106,19 @@ TEST_F(FrameTest, PortraitAndSquareWindowsKeepThirtyUnitsOnTheShortSide) {
     Frame f = harness::drawFrame();
     // 480 px show 30 units: 16 px a unit again, with 40 units up the taller side.
     expectBoxCorners(f, 80, 160, 240, 400);
-    EXPECT_TRUE(harness::hasText(f, 160, 609, "ray start = -1.000000 0.500000 0.000000",
-                                 harness::RED));
-    EXPECT_TRUE(harness::hasText(f, 160, 579, "ray dir = 0.500000 1.000000 0.000000",
-                                 harness::RED));
+    EXPECT_TRUE(
+        harness::hasText(f, 160, 609, "ray start = -1.000000 0.500000 0.000000", harness::RED));
+    EXPECT_TRUE(
+        harness::hasText(f, 160, 579, "ray dir = 0.500000 1.000000 0.000000", harness::RED));
 
     harness::resizeWindow(600, 600);
     f = harness::drawFrame();
     // 20 px a unit.
     expectBoxCorners(f, 100, 200, 300, 500);
-    EXPECT_TRUE(harness::hasText(f, 200, 571, "ray start = -1.000000 0.500000 0.000000",
-                                 harness::RED));
-    EXPECT_TRUE(harness::hasText(f, 34, 34,
-                                 "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }",
-                                 harness::RED));
+    EXPECT_TRUE(
+        harness::hasText(f, 200, 571, "ray start = -1.000000 0.500000 0.000000", harness::RED));
+    EXPECT_TRUE(harness::hasText(
+        f, 34, 34, "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }", harness::RED));
 }
 
 TEST_F(FrameTest, OnlyAMissRequestsAnotherFrame) {

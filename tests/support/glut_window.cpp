@@ -5,9 +5,9 @@
 #include "viewer.h"
 #include "xsession.h"
 
+#include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <GL/glx.h>
-#include <GL/freeglut.h>
 
 #include <memory>
 
@@ -51,8 +51,8 @@ Frame readPixels(GLenum buffer) {
     glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     frame.pixels.resize(rgb.size() / 3);
     for (std::size_t i = 0; i < frame.pixels.size(); ++i) {
-        frame.pixels[i] = static_cast<std::uint32_t>(rgb[i * 3] << 16 | rgb[i * 3 + 1] << 8 |
-                                                      rgb[i * 3 + 2]);
+        frame.pixels[i] =
+            static_cast<std::uint32_t>(rgb[i * 3] << 16 | rgb[i * 3 + 1] << 8 | rgb[i * 3 + 2]);
     }
     return frame;
 }

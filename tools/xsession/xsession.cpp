@@ -95,7 +95,7 @@ VirtualDisplay::VirtualDisplay() {
         dup2(quiet, STDOUT_FILENO);
         const std::string fd = std::to_string(ready[1]);
         const std::vector<std::string> args = {"Xvfb",         "-displayfd", fd,    "-screen", "0",
-                                               "1600x1200x24", "-nolisten",  "tcp", "-noreset"};
+                                               "2048x1536x24", "-nolisten",  "tcp", "-noreset"};
         std::vector<char*> argv = cArgs(args);
         execvp("Xvfb", argv.data());
         _exit(127);
@@ -270,38 +270,52 @@ XClient::~XClient() {
     XCloseDisplay(display_);
 }
 
+bool XClient::findTopLevel(const std::function<bool(unsigned long)>& matches, WindowInfo& info) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0) {
+        return false;
+    }
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        found = XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
+                attributes.map_state == IsViewable && matches(children[i]);
+        if (found) {
+            info = describe(children[i]);
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
 bool XClient::findWindow(const std::string& title, WindowInfo& info,
                          std::chrono::milliseconds timeout) {
-    return waitUntil(
-        [&] {
-            Window root = 0;
-            Window parent = 0;
-            Window* children = nullptr;
-            unsigned int count = 0;
-            if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children,
-                           &count) == 0) {
-                return false;
-            }
-            bool found = false;
-            for (unsigned int i = 0; i < count && !found; ++i) {
-                char* name = nullptr;
-                XWindowAttributes attributes;
-                if (XFetchName(display_, children[i], &name) != 0 && name != nullptr) {
-                    found = title == name &&
-                            XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
-                            attributes.map_state == IsViewable;
-                    XFree(name);
-                }
-                if (found) {
-                    info = describe(children[i]);
-                }
-            }
-            if (children != nullptr) {
-                XFree(children);
-            }
-            return found;
-        },
-        timeout, std::chrono::milliseconds(20));
+    const auto titled = [&](unsigned long window) {
+        char* name = nullptr;
+        if (XFetchName(display_, window, &name) == 0 || name == nullptr) {
+            return false;
+        }
+        const bool same = title == name;
+        XFree(name);
+        return same;
+    };
+    return waitUntil([&] { return findTopLevel(titled, info); }, timeout,
+                     std::chrono::milliseconds(20));
+}
+
+bool XClient::findPopup(WindowInfo& info, bool expectShown, std::chrono::milliseconds timeout) {
+    const auto popup = [&](unsigned long window) {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(display_, window, &attributes) != 0 &&
+               attributes.override_redirect;
+    };
+    return waitUntil([&] { return findTopLevel(popup, info) == expectShown; }, timeout,
+                     std::chrono::milliseconds(10));
 }
 
 WindowInfo XClient::describe(unsigned long window) {

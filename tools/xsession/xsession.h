@@ -104,6 +104,9 @@ class XClient {
 
     // Waits for a mapped top-level window with this title.
     bool findWindow(const std::string& title, WindowInfo& info, std::chrono::milliseconds timeout);
+    // Waits for a mapped pop-up (override-redirect) window, such as an open menu, or with
+    // expectShown false, for none to be left.
+    bool findPopup(WindowInfo& info, bool expectShown, std::chrono::milliseconds timeout);
     // Refreshes position and size of a window found before.
     WindowInfo describe(unsigned long window);
     Image capture(unsigned long window);
@@ -113,6 +116,8 @@ class XClient {
     void key(const std::string& keysym);
 
   private:
+    // Finds the first mapped child of the root window that matches.
+    bool findTopLevel(const std::function<bool(unsigned long)>& matches, WindowInfo& info);
     Display* display_ = nullptr;
 };
 
