@@ -1,5 +1,4 @@
-// The ray-box test against worked cases, random properties and an independent slab check;
-// the start-up scene; and plane drags.
+// The ray-box test against worked cases, random properties and an independent slab check.
 #include "scene.h"
 
 #include <gtest/gtest.h>
@@ -61,17 +60,6 @@ TEST(RayBoxIntersect, WorkedCases) {
         if (result == RAY_INSIDE) {
             EXPECT_TRUE(hit[0] == UNTOUCHED && hit[1] == UNTOUCHED && hit[2] == UNTOUCHED);
         }
-    }
-}
-
-TEST(RayBoxIntersect, CrossedBoxNeverHasAnInside) {
-    const float boxMin[3] = {16, 10, 0};
-    const float boxMax[3] = {15, 25, 0};
-    const float dir[3] = {1, 0, 0};
-    for (float x = 14.0f; x <= 17.0f; x += 0.25f) {
-        const float origin[3] = {x, 12, 0};
-        float hit[3];
-        EXPECT_NE(rayBoxIntersect(boxMin, boxMax, origin, dir, hit), RAY_INSIDE) << x;
     }
 }
 
@@ -212,74 +200,6 @@ TEST_F(RandomScenes, AgreeWithSlabMethodAwayFromBoundaries) {
     EXPECT_GT(compared[RAY_MISS], 1000);
     EXPECT_GT(compared[RAY_HIT], 1000);
     EXPECT_GT(compared[RAY_INSIDE], 1000);
-}
-
-TEST(SceneDefaults, CreateBoxAndResetRayWriteTheStartScene) {
-    createBox();
-    resetRay();
-    const float box[6] = {5, 10, 0, 15, 25, 0};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(boxPlanes[i], box[i]);
-    }
-    EXPECT_EQ(rayStart[0], -1.0f);
-    EXPECT_EQ(rayStart[1], 0.5f);
-    EXPECT_EQ(rayDir[0], 0.5f);
-    EXPECT_EQ(rayDir[1], 1.0f);
-    EXPECT_EQ(selectedPlane, PLANE_NONE);
-    EXPECT_EQ(lineWidth, 7);
-    EXPECT_EQ(windowWidth, 640);
-    EXPECT_EQ(windowHeight, 480);
-    EXPECT_EQ(sweepParam, 1.0f);
-    EXPECT_EQ(lastResult, RAY_MISS);
-}
-
-TEST(DragSelectedPlane, MovesOnlyTheSelectedPlane) {
-    struct Drag {
-        int plane;
-        int dx, dy;
-        int index;
-        float expected;
-    };
-    // Upward travel (dy > 0) raises top and bottom; rightward travel (dx < 0) moves left
-    // and right to the right. 25 px is one unit.
-    const Drag drags[] = {
-        {PLANE_TOP, 0, 25, 4, 26.0f},  {PLANE_BOTTOM, 0, -25, 1, 9.0f},
-        {PLANE_LEFT, -50, 0, 0, 7.0f}, {PLANE_RIGHT, 25, 0, 3, 14.0f},
-        {PLANE_TOP, 40, 0, 4, 25.0f},  {PLANE_LEFT, 0, 40, 0, 5.0f},
-    };
-    for (const Drag& d : drags) {
-        createBox();
-        selectedPlane = d.plane;
-        dragSelectedPlane(d.dx, d.dy);
-        EXPECT_EQ(boxPlanes[d.index], d.expected) << d.plane << " " << d.dx << " " << d.dy;
-    }
-    // One pixel is computed in double from the float step and stored as a float.
-    createBox();
-    selectedPlane = PLANE_TOP;
-    dragSelectedPlane(0, 1);
-    EXPECT_EQ(boxPlanes[4], static_cast<float>(25.0 + static_cast<double>(0.04f)));
-}
-
-TEST(DragSelectedPlane, NoSelectionOrOutOfRangeChangesNothing) {
-    for (int plane : {-1, 4, 7, -5}) {
-        createBox();
-        selectedPlane = plane;
-        dragSelectedPlane(-100, 100);
-        const float box[6] = {5, 10, 0, 15, 25, 0};
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(boxPlanes[i], box[i]) << plane;
-        }
-    }
-    selectedPlane = PLANE_NONE;
-}
-
-TEST(DragSelectedPlane, PlanesMayCross) {
-    createBox();
-    selectedPlane = PLANE_LEFT;
-    dragSelectedPlane(-300, 0); // 12 units to the right: minX 17 > maxX 15
-    EXPECT_EQ(boxPlanes[0], 17.0f);
-    EXPECT_EQ(boxPlanes[3], 15.0f);
-    selectedPlane = PLANE_NONE;
 }
 
 } // namespace
