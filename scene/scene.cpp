@@ -1,6 +1,8 @@
 // Scene state with its start-up values, and the candidate-plane ray-box test.
 #include "scene.h"
 
+#include <cmath>
+
 float boxPlanes[6] = {};
 float rayStart[3] = {};
 float rayDir[3] = {};
@@ -44,67 +46,66 @@ void resetRay() {
 // "not (a >= b)" is true for NaN, "a > b" is false for NaN.
 RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], const float origin[3],
                               const float dir[3], float hit[3]) {
-    AxisSide side[3];
     float candidate[3] = {};
     float distance[3];
     bool inside = true;
 
-    // 1. Classify each axis; only the nearer bound is a candidate plane.
     for (int i = 0; i < 3; ++i) {
+        // 1. Classify the axis; only the nearer bound is a candidate plane.
+        AxisSide side = SIDE_BETWEEN;
         if (!(origin[i] >= boxMin[i])) {
-            side[i] = SIDE_BELOW_MIN;
+            side = SIDE_BELOW_MIN;
             candidate[i] = boxMin[i];
-            inside = false;
         } else if (origin[i] > boxMax[i]) {
-            side[i] = SIDE_ABOVE_MAX;
+            side = SIDE_ABOVE_MAX;
             candidate[i] = boxMax[i];
-            inside = false;
-        } else {
-            side[i] = SIDE_BETWEEN;
+        }
+        distance[i] = NO_CANDIDATE;
+        if (side == SIDE_BETWEEN) {
+            continue;
+        }
+        inside = false;
+        // 3. Distance along the ray to the candidate plane, in double, rounded once. A
+        //    zero or NaN direction component never reaches it.
+        if (dir[i] < 0.0f || dir[i] > 0.0f) {
+            distance[i] = static_cast<float>(
+                (static_cast<double>(candidate[i]) - static_cast<double>(origin[i])) /
+                static_cast<double>(dir[i]));
         }
     }
 
-    // 2. A start on or within every pair of bounds is inside.
+    // 2. A start on or within every pair of bounds is inside. (Checked after the loop:
+    //    the distances computed meanwhile have no effect on anything.)
     if (inside) {
         return RAY_INSIDE;
     }
 
-    // 3. Distance along the ray to each candidate plane, in double, rounded once.
-    //    A zero or NaN direction component offers no candidate.
-    for (int i = 0; i < 3; ++i) {
-        const bool moves = dir[i] < 0.0f || dir[i] > 0.0f;
-        if (side[i] != SIDE_BETWEEN && moves) {
-            distance[i] = static_cast<float>(
-                (static_cast<double>(candidate[i]) - static_cast<double>(origin[i])) /
-                static_cast<double>(dir[i]));
-        } else {
-            distance[i] = NO_CANDIDATE;
-        }
-    }
-
     // 4. The candidate reached last is the entry plane; ties keep the lower axis.
     int chosen = 0;
+    float entry = distance[0];
     for (int i = 1; i < 3; ++i) {
-        if (!(distance[chosen] >= distance[i])) {
+        if (!(entry >= distance[i])) {
             chosen = i;
+            entry = distance[i];
         }
     }
 
-    // 5. The entry plane must lie ahead of the start.
-    if (!(distance[chosen] >= 0.0f)) {
+    // 5. The entry plane must lie ahead of the start, at a finite distance: a plane at
+    //    infinity is never reached.
+    if (!(entry >= 0.0f) || entry == INFINITY) {
         return RAY_MISS;
     }
 
-    // 6. The entry point must lie within the box's other bounds.
-    const double t = distance[chosen];
+    // 6. The entry point must lie within the box's other bounds, and be finite even where
+    //    a bound is infinite. On the entry axis it is the candidate plane itself.
     for (int i = 0; i < 3; ++i) {
         if (i == chosen) {
             hit[i] = candidate[i];
             continue;
         }
-        hit[i] =
-            static_cast<float>(static_cast<double>(origin[i]) + t * static_cast<double>(dir[i]));
-        if (!(hit[i] >= boxMin[i]) || hit[i] > boxMax[i]) {
+        hit[i] = static_cast<float>(static_cast<double>(origin[i]) +
+                                    static_cast<double>(entry) * static_cast<double>(dir[i]));
+        if (!(hit[i] >= boxMin[i]) || hit[i] > boxMax[i] || std::isinf(hit[i])) {
             return RAY_MISS;
         }
     }

@@ -6,7 +6,7 @@ packages=(
   g++ cmake make
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
   libx11-dev libxtst-dev libpng-dev xvfb
-  libgtest-dev
+  libgtest-dev libbenchmark-dev
 )
 
 missing=()

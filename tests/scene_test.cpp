@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <random>
 
 namespace {
 
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float INF = std::numeric_limits<float>::infinity();
 constexpr float UNTOUCHED = 123.0f;
 
 struct Case {
@@ -37,6 +40,8 @@ const Case CASES[] = {
     {"pointing away", {5, 10, 0}, {15, 25, 0}, {20, 12, 0}, {1, 0, 0}, RAY_MISS, {}},
     {"crossed box, x entry", {16, 10, 0}, {15, 25, 0}, {0, 12, 0}, {1, 0, 0}, RAY_HIT, {16, 12, 0}},
     {"crossed box, y bound", {5, 26, 0}, {15, 25, 0}, {0, 20, 0}, {1, 0, 0}, RAY_MISS, {}},
+    {"plane at infinity", {INF, INF, INF}, {INF, INF, INF}, {0, 0, 0}, {1, 1, 1}, RAY_MISS, {}},
+    {"hit y overflows", {0, -INF, -1}, {1, INF, 1}, {-1, 0, 0}, {1e-30f, 1e30f, 0}, RAY_MISS, {}},
     {"3-D box, z entry",
      {0, 0, 0},
      {1, 1, 1},
@@ -75,6 +80,93 @@ TEST(RayBoxIntersect, DistanceAndHitAreRoundedOnceFromDouble) {
     EXPECT_EQ(hit[0], boxMin[0]);
     EXPECT_EQ(hit[1], 0x1.0b6294p-2f);
     EXPECT_EQ(hit[2], 0.0f);
+}
+
+// The test written out step by step, exactly as it reads, to hold the faster version to.
+RayTestResult stepByStep(const float boxMin[3], const float boxMax[3], const float origin[3],
+                         const float dir[3], float hit[3]) {
+    enum { ABOVE_MAX, BELOW_MIN, BETWEEN } side[3];
+    float candidate[3] = {};
+    bool inside = true;
+    for (int i = 0; i < 3; ++i) {
+        if (!(origin[i] >= boxMin[i])) {
+            side[i] = BELOW_MIN;
+            candidate[i] = boxMin[i];
+            inside = false;
+        } else if (origin[i] > boxMax[i]) {
+            side[i] = ABOVE_MAX;
+            candidate[i] = boxMax[i];
+            inside = false;
+        } else {
+            side[i] = BETWEEN;
+        }
+    }
+    if (inside) {
+        return RAY_INSIDE;
+    }
+    float t[3];
+    for (int i = 0; i < 3; ++i) {
+        const bool zeroOrNaN = !(dir[i] < 0.0f) && !(dir[i] > 0.0f);
+        t[i] = side[i] != BETWEEN && !zeroOrNaN
+                   ? static_cast<float>((static_cast<double>(candidate[i]) - origin[i]) / dir[i])
+                   : -1.0f;
+    }
+    int chosen = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (!(t[chosen] >= t[i])) {
+            chosen = i;
+        }
+    }
+    if (!(t[chosen] >= 0.0f) || std::isinf(t[chosen])) {
+        return RAY_MISS;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (i == chosen) {
+            hit[i] = candidate[i];
+        } else {
+            hit[i] = static_cast<float>(origin[i] + static_cast<double>(t[chosen]) * dir[i]);
+            if (!(hit[i] >= boxMin[i]) || hit[i] > boxMax[i] || std::isinf(hit[i])) {
+                return RAY_MISS;
+            }
+        }
+    }
+    return RAY_HIT;
+}
+
+TEST(RayBoxIntersect, BitIdenticalToTheStepByStepVersion) {
+    const float specials[] = {0.0f, -0.0f, NaN, INF, -INF, 1e-45f, -1e-45f, 1e-40f,
+                              std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                              std::numeric_limits<float>::min(), 1.0f, -1.0f, 5.0f, 15.0f};
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> pick(0, 99);
+    std::uniform_int_distribution<std::size_t> special(0, std::size(specials) - 1);
+    std::uniform_real_distribution<float> value(-20.0f, 20.0f);
+    const auto draw = [&] { return pick(rng) < 20 ? specials[special(rng)] : value(rng); };
+    int counts[3] = {0, 0, 0};
+    for (int n = 0; n < 1200000; ++n) {
+        float boxMin[3], boxMax[3], origin[3], dir[3];
+        for (int i = 0; i < 3; ++i) {
+            boxMin[i] = draw();
+            boxMax[i] = pick(rng) < 10 ? boxMin[i] : draw(); // equal bounds now and then
+            origin[i] = draw();
+            dir[i] = draw();
+            if (pick(rng) < 10) {
+                origin[i] = pick(rng) < 50 ? boxMin[i] : boxMax[i]; // exactly on a bound
+            }
+        }
+        float expected[3] = {UNTOUCHED, UNTOUCHED, UNTOUCHED};
+        float actual[3] = {UNTOUCHED, UNTOUCHED, UNTOUCHED};
+        const RayTestResult want = stepByStep(boxMin, boxMax, origin, dir, expected);
+        const RayTestResult got = rayBoxIntersect(boxMin, boxMax, origin, dir, actual);
+        ASSERT_EQ(got, want) << "case " << n;
+        ++counts[got];
+        if (got != RAY_MISS) {
+            // A hit bit for bit; an inside start leaves hit as it was.
+            ASSERT_EQ(std::memcmp(expected, actual, sizeof actual), 0) << "case " << n;
+        }
+    }
+    EXPECT_GT(counts[RAY_HIT], 10000);
+    EXPECT_GT(counts[RAY_INSIDE], 5000);
 }
 
 // Random boxes and rays, both the flat scene kind and full 3-D ones.
