@@ -38,6 +38,7 @@ void onDisplay() {
     }
     glutSwapBuffers();
     glFlush();
+    buildMenuOnce();
 }
 
 // Between events the sweep starts again, so the next frame runs a full miss pass.

@@ -7,9 +7,12 @@ constexpr int SCENE_SPAN = 30;
 // Size of drawText's message buffer, terminator included.
 constexpr int TEXT_BUFFER_SIZE = 200;
 
-// Initialises GLUT, opens the window, sets up the scene, registers the callbacks and
-// builds the menu: everything main does before it enters the event loop.
+// Initialises GLUT, opens the window, sets up the scene and registers the callbacks:
+// everything main does before it enters the event loop.
 void startViewer(int* argc, char** argv);
+
+// Builds the right-button menu on the window; called after the first frame, then no-op.
+void buildMenuOnce();
 
 void initScene();
 void initLineDrawing();

@@ -19,7 +19,16 @@ void startViewer(int* argc, char** argv) {
     glutMouseFunc(onMouse);
     glutReshapeFunc(onReshape);
     glutIdleFunc(onIdle);
+}
 
+// freeglut gives a menu a window and a GL context of its own. Building it once the first
+// frame is on screen keeps that work out of the way of the first frame.
+void buildMenuOnce() {
+    static bool built = false;
+    if (built) {
+        return;
+    }
+    built = true;
     glutCreateMenu(onMenu);
     addMenuEntries();
     glutAttachMenu(GLUT_RIGHT_BUTTON);

@@ -1,0 +1,109 @@
+// Time per frame for a hit, a miss (with its repeated passes), a start inside the box and
+// a drag, beside a frame that only clears and swaps; on a virtual display.
+#include "ratio_reporter.h"
+#include "scene.h"
+#include "viewer.h"
+#include "xsession.h"
+
+#include <GL/freeglut.h>
+
+#include <memory>
+
+namespace {
+
+// Opens the viewer's window on a private virtual display, once.
+void openViewer() {
+    static std::unique_ptr<xs::VirtualDisplay> display;
+    if (display) {
+        return;
+    }
+    display = std::make_unique<xs::VirtualDisplay>();
+    std::string name = display->name();
+    char program[] = "frame-bench";
+    char option[] = "-display";
+    char* argv[] = {program, option, name.data(), nullptr};
+    int argc = 3;
+    startViewer(&argc, argv);
+    for (int i = 0; i < 50; ++i) {
+        glutMainLoopEvent();
+    }
+}
+
+// Puts the start-up scene back, then lets the caller change it.
+template <typename Change> void drawFrames(benchmark::State& state, Change change) {
+    openViewer();
+    createBox();
+    resetRay();
+    selectedPlane = PLANE_NONE;
+    change();
+    for (auto _ : state) {
+        onIdle();
+        onDisplay();
+        glFinish();
+    }
+    state.counters["result"] = lastResult;
+}
+
+void BM_ClearAndSwap(benchmark::State& state) {
+    openViewer();
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glutSwapBuffers();
+        glFinish();
+    }
+}
+
+void BM_FrameHit(benchmark::State& state) {
+    drawFrames(state, [] {});
+}
+
+void BM_FrameMiss(benchmark::State& state) {
+    drawFrames(state, [] { rayDir[0] = -0.5f; });
+}
+
+void BM_FrameInside(benchmark::State& state) {
+    drawFrames(state, [] {
+        rayStart[0] = 10.0f;
+        rayStart[1] = 20.0f;
+    });
+}
+
+// A drag of one pixel up or down with the top plane selected, then the frame it asks for.
+void BM_FrameDrag(benchmark::State& state) {
+    openViewer();
+    createBox();
+    resetRay();
+    selectedPlane = PLANE_TOP;
+    onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 200);
+    int y = 200;
+    for (auto _ : state) {
+        y = y == 200 ? 199 : 200;
+        onMotion(100, y);
+        onIdle();
+        onDisplay();
+        glFinish();
+    }
+    selectedPlane = PLANE_NONE;
+}
+
+// Frames are drawn partly on the GL's own threads, so wall time is what counts.
+#define FRAME_BENCHMARK(name)                                                                      \
+    BENCHMARK(name)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true)
+FRAME_BENCHMARK(BM_ClearAndSwap);
+FRAME_BENCHMARK(BM_FrameHit);
+FRAME_BENCHMARK(BM_FrameMiss);
+FRAME_BENCHMARK(BM_FrameInside);
+FRAME_BENCHMARK(BM_FrameDrag);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter({{"BM_FrameHit", "BM_ClearAndSwap"},
+                            {"BM_FrameMiss", "BM_ClearAndSwap"},
+                            {"BM_FrameInside", "BM_ClearAndSwap"},
+                            {"BM_FrameDrag", "BM_ClearAndSwap"}});
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
