@@ -36,7 +36,7 @@ template <typename Change> void drawFrames(benchmark::State& state, Change chang
     resetRay();
     selectedPlane = PLANE_NONE;
     change();
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         onIdle();
         onDisplay();
         glFinish();
@@ -46,7 +46,7 @@ template <typename Change> void drawFrames(benchmark::State& state, Change chang
 
 void BM_ClearAndSwap(benchmark::State& state) {
     openViewer();
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         glClear(GL_COLOR_BUFFER_BIT);
         glutSwapBuffers();
         glFinish();
@@ -76,7 +76,7 @@ void BM_FrameDrag(benchmark::State& state) {
     selectedPlane = PLANE_TOP;
     onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 200);
     int y = 200;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         y = y == 200 ? 199 : 200;
         onMotion(100, y);
         onIdle();

@@ -70,7 +70,7 @@ __attribute__((noinline)) int slabIntersect(const float boxMin[3], const float b
 template <typename Test> void runOverRays(benchmark::State& state, Test test) {
     const std::vector<Ray> rays = makeRays();
     int hits = 0;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         for (const Ray& ray : rays) {
             float hit[3];
             const int result = test(ray, hit);

@@ -52,7 +52,7 @@ double median(std::vector<double> values) {
 // shared machine, and compares the medians.
 void BM_Startup(benchmark::State& state) {
     constexpr int PAIRS = 25;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         std::vector<double> demo;
         std::vector<double> minimal;
         for (int i = 0; i < PAIRS; ++i) {
@@ -102,7 +102,7 @@ long peakResidentKiB(pid_t pid) {
 
 // The demo with its window open and no input, over two seconds of wall time.
 void BM_DemoIdle(benchmark::State& state) {
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         const auto child = startAndWaitForFrame(RAYBOX_PROGRAM, "ray-box collision");
         if (!child) {
             state.SkipWithError("no frame appeared");

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, run and test the demo, if any are missing.
+# Installs the Debian packages the project needs, if any are missing.
+# With "check" it also installs the sanitizer, fuzzing and static-analysis tools.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,9 @@ packages=(
   libx11-dev libxtst-dev libpng-dev xvfb
   libgtest-dev libbenchmark-dev
 )
+if [ "${1:-}" = "check" ]; then
+  packages+=(clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 cppcheck)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

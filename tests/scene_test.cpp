@@ -134,9 +134,21 @@ RayTestResult stepByStep(const float boxMin[3], const float boxMax[3], const flo
 }
 
 TEST(RayBoxIntersect, BitIdenticalToTheStepByStepVersion) {
-    const float specials[] = {0.0f, -0.0f, NaN, INF, -INF, 1e-45f, -1e-45f, 1e-40f,
-                              std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-                              std::numeric_limits<float>::min(), 1.0f, -1.0f, 5.0f, 15.0f};
+    const float specials[] = {0.0f,
+                              -0.0f,
+                              NaN,
+                              INF,
+                              -INF,
+                              1e-45f,
+                              -1e-45f,
+                              1e-40f,
+                              std::numeric_limits<float>::max(),
+                              -std::numeric_limits<float>::max(),
+                              std::numeric_limits<float>::min(),
+                              1.0f,
+                              -1.0f,
+                              5.0f,
+                              15.0f};
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> pick(0, 99);
     std::uniform_int_distribution<std::size_t> special(0, std::size(specials) - 1);

@@ -125,7 +125,8 @@ void drawAbout() {
 // Draws a printf-style message in the current colour at (x, y) window pixels from the
 // bottom-left corner, then puts the scene projection back. A message longer than the
 // buffer is cut. Line smoothing and blending are left off afterwards.
-void drawText(int x, int y, const char* format, ...) {
+// printf conventions are the point of this helper, hence a C variadic.
+void drawText(int x, int y, const char* format, ...) { // NOLINT(cert-dcl50-cpp)
     const int width = windowWidth;
     const int height = windowHeight;
     glDisable(GL_LIGHTING);

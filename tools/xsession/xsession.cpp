@@ -6,6 +6,7 @@
 #include <X11/extensions/XTest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -13,14 +14,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace xs {
 
@@ -29,9 +29,9 @@ namespace {
 // Turns a list of strings into the null-terminated array that exec wants.
 std::vector<char*> cArgs(const std::vector<std::string>& args) {
     std::vector<char*> result;
-    for (const std::string& arg : args) {
-        result.push_back(const_cast<char*>(arg.c_str()));
-    }
+    result.reserve(args.size() + 1);
+    std::transform(args.begin(), args.end(), std::back_inserter(result),
+                   [](const std::string& arg) { return const_cast<char*>(arg.c_str()); });
     result.push_back(nullptr);
     return result;
 }
@@ -176,7 +176,7 @@ ChildProcess::~ChildProcess() {
     close(errors_);
 }
 
-void ChildProcess::writeInput(const std::string& text) {
+void ChildProcess::writeInput(const std::string& text) const {
     const ssize_t written = write(input_, text.data(), text.size());
     if (written != static_cast<ssize_t>(text.size())) {
         throw std::runtime_error("could not write to the child's input");
@@ -235,7 +235,8 @@ bool writePng(const Image& image, const std::string& path) {
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
+    // libpng reports errors by longjmp to here.
+    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) { // NOLINT(cert-err52-cpp)
         png_destroy_write_struct(&png, &info);
         std::fclose(file);
         return false;
@@ -350,6 +351,11 @@ Image XClient::capture(unsigned long window) {
     }
     XDestroyImage(x);
     return image;
+}
+
+void XClient::resize(unsigned long window, int width, int height) {
+    XResizeWindow(display_, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XSync(display_, False);
 }
 
 void XClient::movePointer(int x, int y) {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-typedef struct _XDisplay Display;
+// Xlib's own name for its connection type, declared here so Xlib.h stays out of users.
+using Display =
+    struct _XDisplay; // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 
 namespace xs {
 
@@ -29,7 +31,7 @@ class VirtualDisplay {
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
     // The display name, for example ":3".
-    const std::string& name() const {
+    [[nodiscard]] const std::string& name() const {
         return name_;
     }
 
@@ -47,10 +49,10 @@ class ChildProcess {
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t pid() const {
+    [[nodiscard]] pid_t pid() const {
         return pid_;
     }
-    void writeInput(const std::string& text);
+    void writeInput(const std::string& text) const;
     // Waits until the standard output so far contains text.
     bool waitForOutput(const std::string& text, std::chrono::milliseconds timeout);
     // Everything read so far from standard output and standard error.
@@ -58,7 +60,7 @@ class ChildProcess {
     const std::string& errors();
     bool running();
     // Resident memory in KiB, from /proc.
-    long residentKiB() const;
+    [[nodiscard]] long residentKiB() const;
 
   private:
     void drain();
@@ -77,7 +79,7 @@ struct Image {
     int height = 0;
     std::vector<std::uint32_t> pixels; // 0xRRGGBB
 
-    std::uint32_t at(int x, int y) const {
+    [[nodiscard]] std::uint32_t at(int x, int y) const {
         return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                       static_cast<std::size_t>(x)];
     }
@@ -110,6 +112,8 @@ class XClient {
     // Refreshes position and size of a window found before.
     WindowInfo describe(unsigned long window);
     Image capture(unsigned long window);
+    // Resizes a window directly; there is no window manager to ask.
+    void resize(unsigned long window, int width, int height);
     // Pointer and keys through XTest; positions are on the root window.
     void movePointer(int x, int y);
     void button(unsigned int button, bool press);

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds (Release) and runs the benchmarks; each prints its figures and ratios.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)" --target raybox_bench frame_bench startup_bench
+for bench in raybox_bench frame_bench startup_bench; do
+  env -u DISPLAY "build/bench/$bench" --benchmark_color=false "$@"
+done
