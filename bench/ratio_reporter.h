@@ -13,7 +13,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   public:
     // Each pair is (benchmark name, baseline name); names may be prefixes of run names.
     explicit RatioReporter(std::vector<std::pair<std::string, std::string>> ratios)
-        : ratios_(std::move(ratios)) {}
+        : ConsoleReporter(OO_Tabular), ratios_(std::move(ratios)) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);

@@ -7,5 +7,5 @@ scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target raybox_bench frame_bench startup_bench
 for bench in raybox_bench frame_bench startup_bench; do
-  env -u DISPLAY "build/bench/$bench" --benchmark_color=false "$@"
+  env -u DISPLAY "build/bench/$bench" --benchmark_enable_random_interleaving=true "$@"
 done
