@@ -4,7 +4,6 @@
 #include "scene.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -25,16 +24,13 @@ void skipLine(std::FILE* in) {
     }
 }
 
-// Parses a whole word as a finite float; false for anything else, an overflow included.
+// Parses a whole word as a finite float; false for anything else. An overflow comes back
+// from strtof as infinity, so the finiteness test rejects it too.
 bool parseFloat(const std::string& word, float& value) {
     const char* begin = word.c_str();
     char* end = nullptr;
-    errno = 0;
     const float parsed = std::strtof(begin, &end);
     if (end == begin || *end != '\0' || !std::isfinite(parsed)) {
-        return false;
-    }
-    if (errno == ERANGE && std::fabs(parsed) == HUGE_VALF) {
         return false;
     }
     value = parsed;
