@@ -24,14 +24,10 @@ std::unique_ptr<xs::ChildProcess> startAndWaitForFrame(const char* program, cons
     auto child =
         std::make_unique<xs::ChildProcess>(std::vector<std::string>{program}, display().name());
     xs::WindowInfo window;
-    bool shown = client.findWindow(title, window, std::chrono::seconds(20));
-    shown = shown && xs::waitUntil(
-                         [&] {
-                             const xs::Image frame = client.capture(window.id);
-                             return std::any_of(frame.pixels.begin(), frame.pixels.end(),
-                                                [](std::uint32_t p) { return p != 0; });
-                         },
-                         std::chrono::seconds(20), std::chrono::milliseconds(1));
+    xs::Image frame;
+    const bool shown = client.findWindow(title, window, std::chrono::seconds(20)) &&
+                       client.waitForFirstFrame(window.id, frame, std::chrono::seconds(20),
+                                                std::chrono::milliseconds(1));
     return shown ? std::move(child) : nullptr;
 }
 

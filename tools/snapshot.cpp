@@ -2,7 +2,6 @@
 // the file's path: a way to see the demo on a machine without a screen.
 #include "xsession.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -20,15 +19,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no window appeared: %s\n", program.errors().c_str());
             return 1;
         }
-        // The window is black until the first frame has been swapped onto it.
         xs::Image frame;
-        const bool drawn = xs::waitUntil(
-            [&] {
-                frame = client.capture(window.id);
-                return std::any_of(frame.pixels.begin(), frame.pixels.end(),
-                                   [](std::uint32_t p) { return p != 0; });
-            },
-            std::chrono::seconds(30), std::chrono::milliseconds(20));
+        const bool drawn = client.waitForFirstFrame(window.id, frame, std::chrono::seconds(30),
+                                                    std::chrono::milliseconds(20));
         if (!drawn || !xs::writePng(frame, argv[2])) {
             std::fprintf(stderr, "could not save the first frame\n");
             return 1;

@@ -353,6 +353,17 @@ Image XClient::capture(unsigned long window) {
     return image;
 }
 
+bool XClient::waitForFirstFrame(unsigned long window, Image& frame,
+                                std::chrono::milliseconds timeout, std::chrono::milliseconds poll) {
+    return waitUntil(
+        [&] {
+            frame = capture(window);
+            return std::any_of(frame.pixels.begin(), frame.pixels.end(),
+                               [](std::uint32_t p) { return p != 0; });
+        },
+        timeout, poll);
+}
+
 void XClient::resize(unsigned long window, int width, int height) {
     XResizeWindow(display_, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
     XSync(display_, False);

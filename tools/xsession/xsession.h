@@ -112,6 +112,10 @@ class XClient {
     // Refreshes position and size of a window found before.
     WindowInfo describe(unsigned long window);
     Image capture(unsigned long window);
+    // Waits until the window shows anything but black, which it does from its first frame
+    // on, and keeps that capture in frame.
+    bool waitForFirstFrame(unsigned long window, Image& frame, std::chrono::milliseconds timeout,
+                           std::chrono::milliseconds poll);
     // Resizes a window directly; there is no window manager to ask.
     void resize(unsigned long window, int width, int height);
     // Pointer and keys through XTest; positions are on the root window.
