@@ -24,19 +24,6 @@ void skipLine(std::FILE* in) {
     }
 }
 
-// Parses a whole word as a finite float; false for anything else. An overflow comes back
-// from strtof as infinity, so the finiteness test rejects it too.
-bool parseFloat(const std::string& word, float& value) {
-    const char* begin = word.c_str();
-    char* end = nullptr;
-    const float parsed = std::strtof(begin, &end);
-    if (end == begin || *end != '\0' || !std::isfinite(parsed)) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
 // Reads the next whitespace-separated word into value. At the end of input the value
 // stays as it is; a word that is not a number is reported, and the rest of its line is
 // dropped so that the next prompt starts on fresh input.
@@ -56,7 +43,7 @@ void readValue(std::FILE* in, std::FILE* out, float& value) {
     if (c != EOF && c != '\n') {
         std::ungetc(c, in);
     }
-    if (!parseFloat(word, value)) {
+    if (!parseNumber(word, value)) {
         std::fprintf(out, "not a number, keeping %f\n", static_cast<double>(value));
         if (c != '\n') {
             skipLine(in);
@@ -70,6 +57,20 @@ void beginDialogue(std::FILE* in) {
 }
 
 } // namespace
+
+// The whole word must convert: strtof stops at a NUL byte as it would at the word's end,
+// so the end it reports is compared with the word's real length. An overflow comes back
+// from strtof as infinity, so the finiteness test rejects it too.
+bool parseNumber(const std::string& word, float& value) {
+    const char* begin = word.c_str();
+    char* end = nullptr;
+    const float parsed = std::strtof(begin, &end);
+    if (end == begin || end != begin + word.size() || !std::isfinite(parsed)) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
 
 void printHelp(std::FILE* out) {
     std::fputs("see menu ala' right click;)\n", out);
@@ -104,17 +105,24 @@ void promptRayDirection(std::FILE* in, std::FILE* out) {
     readValue(in, out, rayDir[0]);
     say(out, "y = ");
     readValue(in, out, rayDir[1]);
-    const float x = rayDir[0];
-    const float y = rayDir[1];
-    // Written as "not within" so that a NaN component also leads to normalisation.
-    if (x > 1.0f || !(x >= -1.0f) || !(y >= -1.0f) || y > 1.0f) {
-        normalize2(rayDir);
+    if (normalizeOutsideUnitSquare(rayDir)) {
         std::fprintf(out, "after normalize = %f %f\n", static_cast<double>(rayDir[0]),
                      static_cast<double>(rayDir[1]));
     }
     std::fprintf(out, "coords are %f %f\n", static_cast<double>(rayDir[0]),
                  static_cast<double>(rayDir[1]));
     std::fflush(out);
+}
+
+// Written as "not within" so that a NaN component also leads to normalisation.
+bool normalizeOutsideUnitSquare(float v[3]) {
+    const float x = v[0];
+    const float y = v[1];
+    if (x > 1.0f || !(x >= -1.0f) || !(y >= -1.0f) || y > 1.0f) {
+        normalize2(v);
+        return true;
+    }
+    return false;
 }
 
 void normalize2(float v[3]) {
