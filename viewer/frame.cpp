@@ -41,15 +41,17 @@ void onDisplay() {
     buildMenuOnce();
 }
 
-// Between events the sweep starts again, so the next frame runs a full miss pass.
+// Between events the sweep starts again, so the next frame runs a full miss pass. Only a
+// miss pass registers this callback; once it has run, the event loop may sleep again.
 void onIdle() {
     sweepParam = 1.0f;
+    glutIdleFunc(nullptr);
 }
 
 // Runs the ray-box test on the current scene and draws its outcome. A miss repeats the
-// test while the sweep advances and asks for another frame each time, so the window
-// keeps redrawing while the ray misses. The test runs at least once in every frame,
-// so a frame never shows an outcome older than the scene it draws.
+// test while the sweep advances and asks for another frame and an idle reset each time,
+// so the window keeps redrawing while the ray misses. The test runs at least once in
+// every frame, so a frame never shows an outcome older than the scene it draws.
 void runRayTest() {
     const float* boxMin = &boxPlanes[0];
     const float* boxMax = &boxPlanes[3];
@@ -72,6 +74,7 @@ void runRayTest() {
         case RAY_MISS:
             drawText(RESULT_X, RESULT_Y, "No Intersection");
             glutPostRedisplay();
+            glutIdleFunc(onIdle);
             sweepParam = sweepParam + SWEEP_STEP;
             break;
         }
