@@ -26,7 +26,16 @@ constexpr float SWEEP_STEP = 0.25f;
 
 } // namespace
 
+// Draws the frame into the back buffer, shows it and builds the menu after the first one.
 void onDisplay() {
+    drawFrame();
+    glutSwapBuffers();
+    glFlush();
+    buildMenuOnce();
+}
+
+// Everything a frame shows, drawn into the back buffer.
+void drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT);
     drawBox();
     runRayTest();
@@ -36,9 +45,6 @@ void onDisplay() {
         glColor3f(1.0f, 1.0f, 0.0f);
         drawText(RESULT_X, RESULT_Y, "No Intersection");
     }
-    glutSwapBuffers();
-    glFlush();
-    buildMenuOnce();
 }
 
 // Between events the sweep starts again, so the next frame runs a full miss pass. Only a

@@ -1,6 +1,8 @@
 // The viewer's entry points: window set-up, GLUT callbacks and drawing steps.
 #pragma once
 
+#include <string>
+
 // The shorter window side shows this many scene units.
 constexpr int SCENE_SPAN = 30;
 
@@ -11,6 +13,10 @@ constexpr int TEXT_BUFFER_SIZE = 200;
 // everything main does before it enters the event loop.
 void startViewer(int* argc, char** argv);
 
+// Replaces the display callback: the first frame is saved to path as a PNG, the path is
+// printed and the program ends; 1 if the file cannot be written.
+void takeSnapshotOfFirstFrame(const std::string& path);
+
 // Builds the right-button menu on the window; called after the first frame, then no-op.
 void buildMenuOnce();
 
@@ -20,6 +26,7 @@ void applySceneProjection(int width, int height);
 void onReshape(int width, int height);
 
 void onDisplay();
+void drawFrame();
 void onIdle();
 void runRayTest();
 void drawBox();

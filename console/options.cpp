@@ -1,0 +1,146 @@
+// Command-line options, parsed before any window opens, and the usage text.
+#include "options.h"
+
+#include "console.h"
+#include "scene.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+// GLUT's X options and how many words each takes after it.
+struct GlutOption {
+    const char* name;
+    int values;
+};
+constexpr GlutOption GLUT_OPTIONS[] = {{"-display", 1}, {"-geometry", 1}, {"-direct", 0},
+                                       {"-indirect", 0}, {"-iconic", 0},  {"-gldebug", 0},
+                                       {"-sync", 0}};
+
+// Number of words after a GLUT option, or -1 if the word is not one.
+int glutOptionValues(const std::string& word) {
+    const auto* found = std::find_if(std::begin(GLUT_OPTIONS), std::end(GLUT_OPTIONS),
+                                     [&](const GlutOption& o) { return word == o.name; });
+    return found == std::end(GLUT_OPTIONS) ? -1 : found->values;
+}
+
+Options refuse(Options& options, const std::string& why) {
+    options.error = why;
+    return options;
+}
+
+} // namespace
+
+Options parseOptions(int argc, const char* const* argv) {
+    Options options;
+    std::vector<std::string> seen;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        const int glutValues = glutOptionValues(word);
+        if (glutValues >= 0) {
+            if (i + glutValues >= argc) {
+                return refuse(options, "option '" + word + "' needs a value");
+            }
+            i += glutValues;
+            continue;
+        }
+        float* numbers = nullptr;
+        int count = 0;
+        if (word == "--start") {
+            options.hasStart = true;
+            numbers = options.start;
+            count = 2;
+        } else if (word == "--dir") {
+            options.hasDir = true;
+            numbers = options.dir;
+            count = 2;
+        } else if (word == "--box") {
+            options.hasBox = true;
+            numbers = options.box;
+            count = 4;
+        } else if (word != "--help" && word != "--about" && word != "--snapshot") {
+            return refuse(options, (word.rfind('-', 0) == 0 ? "unknown option '"
+                                                             : "unexpected argument '") +
+                                       word + "'");
+        }
+        if (std::find(seen.begin(), seen.end(), word) != seen.end()) {
+            return refuse(options, "option '" + word + "' given twice");
+        }
+        seen.push_back(word);
+        if (word == "--help") {
+            options.help = true;
+            return options;
+        }
+        options.about = options.about || word == "--about";
+        if (word == "--snapshot") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                return refuse(options, "option '--snapshot' needs a file name");
+            }
+            options.snapshot = argv[++i];
+        }
+        for (int k = 0; k < count; ++k) {
+            if (i + 1 >= argc) {
+                return refuse(options, "option '" + word + "' needs " + std::to_string(count) +
+                                           " numbers");
+            }
+            const std::string value = argv[++i];
+            if (!parseNumber(value, numbers[k])) {
+                return refuse(options, "option '" + word + "': '" + value +
+                                           "' is not a finite number");
+            }
+        }
+    }
+    return options;
+}
+
+void applyOptions(const Options& options) {
+    if (options.hasStart) {
+        rayStart[0] = options.start[0];
+        rayStart[1] = options.start[1];
+    }
+    if (options.hasDir) {
+        rayDir[0] = options.dir[0];
+        rayDir[1] = options.dir[1];
+        normalizeOutsideUnitSquare(rayDir);
+    }
+    if (options.hasBox) {
+        boxPlanes[0] = options.box[0];
+        boxPlanes[1] = options.box[1];
+        boxPlanes[3] = options.box[2];
+        boxPlanes[4] = options.box[3];
+    }
+    if (options.about) {
+        aboutShown = 1;
+    }
+}
+
+void printUsage(std::FILE* out) {
+    std::fputs(
+        "Usage: ray-box-collision [OPTION]...\n"
+        "An interactive demonstration of a ray meeting an axis-aligned box. The window\n"
+        "shows the box, the outcome of a ray-box test (the hit point, \"No Intersection\"\n"
+        "or that the ray starts inside the box) and the ray's start and direction.\n"
+        "\n"
+        "Options (numbers such as 3, -0.5 or 1e-3; z stays 0):\n"
+        "  --start X Y                the ray's start point (default -1 0.5)\n"
+        "  --dir X Y                  the ray's direction (default 0.5 1); normalised to\n"
+        "                             unit length when a component lies outside [-1, 1]\n"
+        "  --box MINX MINY MAXX MAXY  the box's left, bottom, right and top planes\n"
+        "                             (default 5 10 15 25); crossed planes are allowed\n"
+        "  --about                    start with the about line shown\n"
+        "  --snapshot FILE.png        draw the first frame, save it as a PNG, print\n"
+        "                             FILE.png and exit (needs a display)\n"
+        "  --help                     print this text and exit\n"
+        "GLUT's own options, such as -display DISPLAY, are taken as well.\n"
+        "\n"
+        "Keys in the window: w, d, a and s select the top, bottom, left or right plane;\n"
+        "h prints help on the console.\n"
+        "Drag with the left or middle button to move the selected plane: 25 pixels move it\n"
+        "one unit; upwards raises top and bottom, rightwards moves left and right to the\n"
+        "right. Planes may cross.\n"
+        "The right button opens the menu: select a plane, change the ray's start point or\n"
+        "direction (both asked for on the console), toggle the about line, print help.\n",
+        out);
+}

@@ -1,0 +1,31 @@
+// The program's command line: a scene to start on, a snapshot to take, or the usage text.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// What the command line asks for. Numbers are only meaningful where their flag is set.
+struct Options {
+    bool help = false;
+    bool about = false;
+    bool hasStart = false;
+    bool hasDir = false;
+    bool hasBox = false;
+    float start[2] = {};
+    float dir[2] = {};
+    float box[4] = {}; // minX, minY, maxX, maxY
+    std::string snapshot;
+    // Why the command line was refused, naming the offending word; empty if it was not.
+    std::string error;
+};
+
+// Reads the options that follow the program name. GLUT's own X options (-display and
+// the rest) are passed over, so that glutInit can still take them. Parsing stops at the
+// first refusal or at --help.
+Options parseOptions(int argc, const char* const* argv);
+
+// Writes the scene the options ask for over the start-up scene.
+void applyOptions(const Options& options);
+
+// The --help text: what the program is, its options, keys, menu and drag rule.
+void printUsage(std::FILE* out);
