@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds the demo (Release) and starts it. Without a display it runs the demo on a
-# virtual one, saves the first frame as a PNG and prints the file's path.
+# Builds the demo (Release) and starts it with the given options. Without a display it
+# draws the first frame on a virtual one, saves it as build/first-frame.png and prints
+# that path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target ray-box-collision ray-box-snapshot
+cmake --build build -j"$(nproc)" --target ray-box-collision
 
 if [ -n "${DISPLAY:-}" ]; then
   exec build/ray-box-collision "$@"
 fi
-build/ray-box-snapshot build/ray-box-collision "$PWD/build/first-frame.png"
+# A 24-bit screen with room for the 640 x 480 window at (500, 500).
+exec xvfb-run -a -s "-screen 0 1280x1024x24" \
+  build/ray-box-collision "$@" --snapshot build/first-frame.png

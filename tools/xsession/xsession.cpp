@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -226,39 +225,6 @@ long ChildProcess::residentKiB() const {
         }
     }
     return -1;
-}
-
-bool writePng(const Image& image, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    // libpng reports errors by longjmp to here.
-    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) { // NOLINT(cert-err52-cpp)
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-                 static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<std::size_t>(image.width) * 3);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const std::uint32_t p = image.at(x, y);
-            row[static_cast<std::size_t>(x) * 3 + 0] = static_cast<png_byte>(p >> 16);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<png_byte>(p >> 8);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<png_byte>(p);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
 }
 
 XClient::XClient(const std::string& display) : display_(XOpenDisplay(display.c_str())) {

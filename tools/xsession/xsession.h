@@ -85,9 +85,6 @@ struct Image {
     }
 };
 
-// Writes the image as an 8-bit RGB PNG.
-bool writePng(const Image& image, const std::string& path);
-
 struct WindowInfo {
     unsigned long id = 0;
     int x = 0;
