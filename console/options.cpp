@@ -5,29 +5,22 @@
 #include "scene.h"
 
 #include <algorithm>
-#include <iterator>
 #include <vector>
 
 namespace {
 
-// GLUT's X options and how many words each takes after it.
-struct GlutOption {
-    const char* name;
-    int values;
-};
-constexpr GlutOption GLUT_OPTIONS[] = {{"-display", 1}, {"-geometry", 1}, {"-direct", 0},
-                                       {"-indirect", 0}, {"-iconic", 0},  {"-gldebug", 0},
-                                       {"-sync", 0}};
-
-// Number of words after a GLUT option, or -1 if the word is not one.
+// Number of words after one of GLUT's X options, or -1 if the word is not one.
 int glutOptionValues(const std::string& word) {
-    const auto* found = std::find_if(std::begin(GLUT_OPTIONS), std::end(GLUT_OPTIONS),
-                                     [&](const GlutOption& o) { return word == o.name; });
-    return found == std::end(GLUT_OPTIONS) ? -1 : found->values;
+    if (word == "-display" || word == "-geometry") {
+        return 1;
+    }
+    const auto flags = {"-direct", "-indirect", "-iconic", "-gldebug", "-sync"};
+    return std::find(flags.begin(), flags.end(), word) != flags.end() ? 0 : -1;
 }
 
-Options refuse(Options& options, const std::string& why) {
-    options.error = why;
+// Refuses the command line, saying why in the parts given.
+template <typename... Parts> Options refuse(Options& options, const Parts&... why) {
+    (options.error += ... += why);
     return options;
 }
 
@@ -41,7 +34,7 @@ Options parseOptions(int argc, const char* const* argv) {
         const int glutValues = glutOptionValues(word);
         if (glutValues >= 0) {
             if (i + glutValues >= argc) {
-                return refuse(options, "option '" + word + "' needs a value");
+                return refuse(options, "option '", word, "' needs a value");
             }
             i += glutValues;
             continue;
@@ -61,12 +54,12 @@ Options parseOptions(int argc, const char* const* argv) {
             numbers = options.box;
             count = 4;
         } else if (word != "--help" && word != "--about" && word != "--snapshot") {
-            return refuse(options, (word.rfind('-', 0) == 0 ? "unknown option '"
-                                                             : "unexpected argument '") +
-                                       word + "'");
+            const bool option = word.rfind('-', 0) == 0;
+            return refuse(options, option ? "unknown option '" : "unexpected argument '", word,
+                          "'");
         }
         if (std::find(seen.begin(), seen.end(), word) != seen.end()) {
-            return refuse(options, "option '" + word + "' given twice");
+            return refuse(options, "option '", word, "' given twice");
         }
         seen.push_back(word);
         if (word == "--help") {
@@ -82,13 +75,12 @@ Options parseOptions(int argc, const char* const* argv) {
         }
         for (int k = 0; k < count; ++k) {
             if (i + 1 >= argc) {
-                return refuse(options, "option '" + word + "' needs " + std::to_string(count) +
-                                           " numbers");
+                return refuse(options, "option '", word, "' needs ", std::to_string(count),
+                              " numbers");
             }
             const std::string value = argv[++i];
             if (!parseNumber(value, numbers[k])) {
-                return refuse(options, "option '" + word + "': '" + value +
-                                           "' is not a finite number");
+                return refuse(options, "option '", word, "': '", value, "' is not a finite number");
             }
         }
     }
@@ -117,30 +109,29 @@ void applyOptions(const Options& options) {
 }
 
 void printUsage(std::FILE* out) {
-    std::fputs(
-        "Usage: ray-box-collision [OPTION]...\n"
-        "An interactive demonstration of a ray meeting an axis-aligned box. The window\n"
-        "shows the box, the outcome of a ray-box test (the hit point, \"No Intersection\"\n"
-        "or that the ray starts inside the box) and the ray's start and direction.\n"
-        "\n"
-        "Options (numbers such as 3, -0.5 or 1e-3; z stays 0):\n"
-        "  --start X Y                the ray's start point (default -1 0.5)\n"
-        "  --dir X Y                  the ray's direction (default 0.5 1); normalised to\n"
-        "                             unit length when a component lies outside [-1, 1]\n"
-        "  --box MINX MINY MAXX MAXY  the box's left, bottom, right and top planes\n"
-        "                             (default 5 10 15 25); crossed planes are allowed\n"
-        "  --about                    start with the about line shown\n"
-        "  --snapshot FILE.png        draw the first frame, save it as a PNG, print\n"
-        "                             FILE.png and exit (needs a display)\n"
-        "  --help                     print this text and exit\n"
-        "GLUT's own options, such as -display DISPLAY, are taken as well.\n"
-        "\n"
-        "Keys in the window: w, d, a and s select the top, bottom, left or right plane;\n"
-        "h prints help on the console.\n"
-        "Drag with the left or middle button to move the selected plane: 25 pixels move it\n"
-        "one unit; upwards raises top and bottom, rightwards moves left and right to the\n"
-        "right. Planes may cross.\n"
-        "The right button opens the menu: select a plane, change the ray's start point or\n"
-        "direction (both asked for on the console), toggle the about line, print help.\n",
-        out);
+    std::fputs("Usage: ray-box-collision [OPTION]...\n"
+               "An interactive demonstration of a ray meeting an axis-aligned box. The window\n"
+               "shows the box, the outcome of a ray-box test (the hit point, \"No Intersection\"\n"
+               "or that the ray starts inside the box) and the ray's start and direction.\n"
+               "\n"
+               "Options (numbers such as 3, -0.5 or 1e-3; z stays 0):\n"
+               "  --start X Y                the ray's start point (default -1 0.5)\n"
+               "  --dir X Y                  the ray's direction (default 0.5 1); normalised to\n"
+               "                             unit length when a component lies outside [-1, 1]\n"
+               "  --box MINX MINY MAXX MAXY  the box's left, bottom, right and top planes\n"
+               "                             (default 5 10 15 25); crossed planes are allowed\n"
+               "  --about                    start with the about line shown\n"
+               "  --snapshot FILE.png        draw the first frame, save it as a PNG, print\n"
+               "                             FILE.png and exit (needs a display)\n"
+               "  --help                     print this text and exit\n"
+               "GLUT's own options, such as -display DISPLAY, are taken as well.\n"
+               "\n"
+               "Keys in the window: w, d, a and s select the top, bottom, left or right plane;\n"
+               "h prints help on the console.\n"
+               "Drag with the left or middle button to move the selected plane: 25 pixels move it\n"
+               "one unit; upwards raises top and bottom, rightwards moves left and right to the\n"
+               "right. Planes may cross.\n"
+               "The right button opens the menu: select a plane, change the ray's start point or\n"
+               "direction (both asked for on the console), toggle the about line, print help.\n",
+               out);
 }
