@@ -7,5 +7,6 @@ scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target raybox_bench frame_bench startup_bench
 for bench in raybox_bench frame_bench startup_bench; do
-  env -u DISPLAY "build/bench/$bench" --benchmark_enable_random_interleaving=true "$@"
+  # Each on a virtual display of its own, never on the user's.
+  xvfb-run -a "build/bench/$bench" --benchmark_enable_random_interleaving=true "$@"
 done
