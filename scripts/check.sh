@@ -9,7 +9,7 @@ fuzz_seconds=${FUZZ_SECONDS:-30}
 scripts/install-deps.sh check
 jobs=$(nproc)
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
-own_code=(scene console viewer tools bench)
+own_code=(scene console viewer bench)
 
 echo "== formatting"
 clang-format-14 --dry-run --Werror "${sources[@]}"
@@ -22,19 +22,22 @@ clang-tidy-14 -p build-tidy --quiet "${tidy_sources[@]}"
 echo "== cppcheck"
 cppcheck --quiet --enable=warning,style,performance,portability --std=c++17 --inline-suppr \
   --error-exitcode=1 --suppress=missingIncludeSystem \
-  -I scene -I console -I viewer -I tools/xsession "${own_code[@]}"
+  -I scene -I console -I viewer "${own_code[@]}"
 
 echo "== sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAYBOX_SANITIZE=ON \
   -DRAYBOX_BUILD_BENCH=OFF -DRAYBOX_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
+# Mesa unloads its GL driver when a display closes, before the leak check runs, and would
+# leave its own leaks to an unknown module; loaded from the start, the driver keeps its name.
+dri=$(dpkg -L libgl1-mesa-dri | grep '/swrast_dri.so$')
 (
   cd build-asan
-  # The soak's memory bound is for the plain build; sanitizers hold freed memory back.
-  env -u DISPLAY ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-    LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp" \
+  env -u DISPLAY LD_PRELOAD="$dri" \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:verify_asan_link_order=0 \
+    LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --output-on-failure -j"$jobs" -LE soak
+    ctest --output-on-failure -j"$jobs"
 )
 
 echo "== fuzzing, ${fuzz_seconds} s a target"

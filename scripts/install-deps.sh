@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
-  libx11-dev libxtst-dev libpng-dev xvfb xauth
+  libx11-dev libxdo-dev libpng-dev xvfb xauth
   libgtest-dev libbenchmark-dev
 )
 if [ "${1:-}" = "check" ]; then

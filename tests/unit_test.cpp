@@ -1,0 +1,157 @@
+// The ray-box test against worked cases derived by hand, and the console dialogue as
+// transcripts of scripted input.
+#include "console.h"
+#include "scene.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float INF = std::numeric_limits<float>::infinity();
+using Point = std::array<float, 3>;
+const Point UNTOUCHED = {123, 123, 123};
+
+// A name, the box's minimum and maximum, the ray's start and direction, the result and the
+// hit point. Most cases use the start-up box (5, 10, 0)-(15, 25, 0).
+const std::tuple<const char*, Point, Point, Point, Point, RayTestResult, Point> CASES[] = {
+    {"start-up ray", {5, 10, 0}, {15, 25, 0}, {-1, .5f, 0}, {.5f, 1, 0}, RAY_HIT, {5, 12.5f, 0}},
+    {"x behind", {5, 10, 0}, {15, 25, 0}, {-1, .5f, 0}, {-.5f, 1, 0}, RAY_MISS, {}},
+    {"inside", {5, 10, 0}, {15, 25, 0}, {10, 20, 0}, {.5f, 1, 0}, RAY_INSIDE, {}},
+    {"on min face", {5, 10, 0}, {15, 25, 0}, {5, 20, 0}, {1, 0, 0}, RAY_INSIDE, {}},
+    {"on max corner", {5, 10, 0}, {15, 25, 0}, {15, 25, 0}, {1, 0, 0}, RAY_INSIDE, {}},
+    {"NaN start", {5, 10, 0}, {15, 25, 0}, {NaN, 20, 0}, {1, 0, 0}, RAY_MISS, {}},
+    {"zero dir", {5, 10, 0}, {15, 25, 0}, {-1, .5f, 0}, {0, 0, 0}, RAY_MISS, {}},
+    {"NaN dir", {5, 10, 0}, {15, 25, 0}, {-1, .5f, 0}, {NaN, 0, 0}, RAY_MISS, {}},
+    {"y entered last", {5, 10, 0}, {15, 25, 0}, {0, 4, 0}, {1, 1, 0}, RAY_HIT, {6, 10, 0}},
+    // A tie: x is the entry plane, and y, computed, comes out one float above 0.9.
+    {"tie", {.9f, .9f}, {2, 2}, {-.1f, -.1f}, {.1f, .1f}, RAY_HIT, {.9f, .90000004f}},
+    {"hit on max", {5, 10, 0}, {15, 25, 0}, {20, 30, 0}, {-1, -1, 0}, RAY_HIT, {15, 25, 0}},
+    {"plane behind", {5, 10, 0}, {15, 25, 0}, {20, 12, 0}, {1, 0, 0}, RAY_MISS, {}},
+    {"all behind", {0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {2, 2, 2}, RAY_MISS, {}},
+    {"passes above", {5, 10, 0}, {15, 25, 0}, {0, 30, 0}, {1, 0, 0}, RAY_MISS, {}},
+    {"crossed x", {16, 10, 0}, {15, 25, 0}, {0, 12, 0}, {1, 0, 0}, RAY_HIT, {16, 12, 0}},
+    {"crossed y", {5, 26, 0}, {15, 25, 0}, {0, 20, 0}, {1, 0, 0}, RAY_MISS, {}},
+    {"at infinity", {INF, INF, INF}, {INF, INF, INF}, {0, 0, 0}, {1, 1, 1}, RAY_MISS, {}},
+    {"hit overflows", {0, -INF, -1}, {1, INF, 1}, {-1, 0, 0}, {1e-30f, 1e30f, 0}, RAY_MISS, {}},
+    {"through z", {0, 0, 0}, {1, 1, 1}, {.5f, .5f, -2}, {0, 0, 1}, RAY_HIT, {.5f, .5f, 0}},
+    // Exactly, t is 3/7 and y 0.7; in float arithmetic both come out a bit off.
+    {"rounded", {.2f, -1, -1}, {1, 1, 1}, {-.1f, .4f, 0}, {.7f, .7f, 0}, RAY_HIT, {.2f, .7f, 0}},
+};
+
+TEST(RayBoxIntersect, WorkedCases) {
+    for (const auto& [name, boxMin, boxMax, origin, dir, expected, point] : CASES) {
+        Point hit = UNTOUCHED;
+        EXPECT_EQ(
+            rayBoxIntersect(boxMin.data(), boxMax.data(), origin.data(), dir.data(), hit.data()),
+            expected)
+            << name;
+        // A miss may leave the hit point partly written; a start inside leaves it alone.
+        if (expected != RAY_MISS) {
+            EXPECT_EQ(hit, expected == RAY_HIT ? point : UNTOUCHED) << name;
+        }
+    }
+}
+
+// Input handed out a line per read. Each read, and the return, marks with '|' how much output
+// had been flushed by then: what was on screen while the dialogue waited, and after it.
+struct Conversation {
+    std::string input;
+    std::size_t next = 0;
+    char* output = nullptr;
+    std::size_t flushed = 0; // open_memstream's size counts flushed output only
+    std::vector<std::size_t> marks;
+};
+
+ssize_t readLine(void* cookie, char* buffer, std::size_t size) {
+    auto* c = static_cast<Conversation*>(cookie);
+    c->marks.push_back(c->flushed);
+    // To the end of the line, or of the input: with no line end, npos + 1 wraps to 0.
+    const std::size_t line = c->input.find('\n', c->next) + 1;
+    const std::size_t n = std::min(line == 0 ? c->input.size() - c->next : line - c->next, size);
+    c->input.copy(buffer, n, c->next);
+    c->next += n;
+    return static_cast<ssize_t>(n);
+}
+
+std::string transcript(void (*dialogue)(std::FILE*, std::FILE*), const std::string& input) {
+    Conversation c;
+    c.input = input;
+    std::FILE* out = open_memstream(&c.output, &c.flushed);
+    std::FILE* in = fopencookie(&c, "r", {readLine, nullptr, nullptr, nullptr});
+    dialogue(in, out);
+    c.marks.push_back(c.flushed);
+    std::fclose(in);
+    std::fclose(out);
+    std::string text(c.output, c.flushed);
+    std::free(c.output);
+    for (auto mark = c.marks.rbegin(); mark != c.marks.rend(); ++mark) {
+        text.insert(*mark, "|");
+    }
+    return text;
+}
+
+const std::string START = "ray data- config\n"
+                          "in the parenthess i give you 'safe' values\n"
+                          "if you can't seem to hit a collision, it might because of your\n"
+                          "direction. mess with the box values\n"
+                          "*** Start position \n"
+                          "x(0 - 35) = |";
+const std::string DIRECTION = "this data should be entered in unit circle cordinates [-1,1]\n"
+                              "if i not, i normalize them ;-)\n"
+                              "please enter direction coords\n"
+                              "x = |";
+const std::string KEEP = "not a number, keeping ";
+
+std::string normalized(const std::string& xy) {
+    return "after normalize = " + xy + "\ncoords are " + xy + "\n";
+}
+
+TEST(Console, Dialogues) {
+    // The start point's dialogue or else the direction's, its input, what it writes after
+    // its first prompt, and the x and y it leaves.
+    const std::tuple<bool, std::string, std::string, float, float> cases[] = {
+        {false, "2\n0\n", "y = |" + normalized("1.000000 0.000000") + "|", 1, 0},
+        {false, "-3 0\n", "y = " + normalized("-1.000000 0.000000") + "|", -1, 0},
+        {false, "0 2\n", "y = " + normalized("0.000000 1.000000") + "|", 0, 1},
+        {false, "0 -3\n", "y = " + normalized("0.000000 -1.000000") + "|", 0, -1},
+        // 3 and 4 times 2^99: their squares overflow a float, not a double.
+        {false, "0x1.8p100 0x1p101\n", "y = " + normalized("0.600000 0.800000") + "|", 0.6f, 0.8f},
+        {false, "0.5\n-0.25\n", "y = |coords are 0.500000 -0.250000\n|", 0.5f, -0.25f},
+        {false, "1 1\n", "y = coords are 1.000000 1.000000\n|", 1, 1},
+        {false, "-1 -1\n", "y = coords are -1.000000 -1.000000\n|", -1, -1},
+        {false, "1.5abc 7\nnan\n",
+         KEEP + "0.500000\ny = |" + KEEP + "1.000000\ncoords are 0.500000 1.000000\n|", 0.5f, 1},
+        // The second read meets the end of the input; nothing reads after it.
+        {false, "0.25", "|y = coords are 0.250000 1.000000\n|", 0.25f, 1},
+        {true, "  10\t20", "y(0 -25) = ||", 10, 20},
+        {true, "inf 99\n12\n", KEEP + "-1.000000\ny(0 -25) = ||", -1, 12},
+        {true, std::string("5\0abc 1\n2\n", 10), KEEP + "-1.000000\ny(0 -25) = ||", -1, 2},
+        {true, "1e99\n-inf\n", KEEP + "-1.000000\ny(0 -25) = |" + KEEP + "0.500000\n|", -1, 0.5f},
+        {true, "", "y(0 -25) = |", -1, 0.5f},
+    };
+    for (const auto& [start, input, expected, x, y] : cases) {
+        SCOPED_TRACE(input);
+        resetRay();
+        using Run = void (*)(std::FILE*, std::FILE*);
+        const Run run = start ? Run{promptRayStart} : Run{promptRayDirection};
+        EXPECT_EQ(transcript(run, input), (start ? START : DIRECTION) + expected);
+        EXPECT_EQ((start ? rayStart : rayDir)[0], x);
+        EXPECT_EQ((start ? rayStart : rayDir)[1], y);
+    }
+    EXPECT_EQ(transcript([](std::FILE*, std::FILE* out) { printHelp(out); }, ""),
+              "see menu ala' right click;)\n"
+              "if your to lazy {w,s,a,d} will modify the planes\n"
+              "for the input routines, are *not* robust. They will break if you try to be "
+              "clever\n"
+              "only numbers like 1.234, etc..\n|");
+}
+
+} // namespace
