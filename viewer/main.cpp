@@ -4,6 +4,7 @@
 #include "viewer.h"
 
 #include <GL/glut.h>
+#include <X11/Xlib.h>
 
 #include <cerrno>
 #include <csignal>
@@ -23,6 +24,14 @@ void openStandardStreams() {
     }
 }
 
+// A lost display ends the program at once. Xlib's own handler calls exit(), whose handlers
+// include GLUT's clean-up, and that waits for ever on a GL lock still held by the drawing
+// call the loss interrupted.
+int onDisplayLost(Display*) {
+    std::fputs("ray-box-collision: lost the connection to the display\n", stderr);
+    _exit(1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -40,6 +49,7 @@ int main(int argc, char** argv) {
         printUsage(stdout);
         return 0;
     }
+    XSetIOErrorHandler(onDisplayLost);
     startViewer(&argc, argv);
     applyOptions(options);
     if (!options.snapshot.empty()) {
