@@ -10,6 +10,9 @@
 
 namespace {
 
+// The longest word read as a number: far more than any float needs.
+constexpr std::size_t LONGEST_WORD = 128;
+
 // Writes a prompt and makes sure it is seen before the program waits for input.
 void say(std::FILE* out, const char* text) {
     std::fputs(text, out);
@@ -35,15 +38,22 @@ void readValue(std::FILE* in, std::FILE* out, float& value) {
     if (c == EOF) {
         return;
     }
+    // A word longer than any number is not one; its bytes are dropped as they come, so
+    // endless input without a space cannot make the word grow without bound.
     std::string word;
+    bool tooLong = false;
     while (c != EOF && !std::isspace(c)) {
-        word.push_back(static_cast<char>(c));
+        if (word.size() < LONGEST_WORD) {
+            word.push_back(static_cast<char>(c));
+        } else {
+            tooLong = true;
+        }
         c = std::fgetc(in);
     }
     if (c != EOF && c != '\n') {
         std::ungetc(c, in);
     }
-    if (!parseNumber(word, value)) {
+    if (tooLong || !parseNumber(word, value)) {
         std::fprintf(out, "not a number, keeping %f\n", static_cast<double>(value));
         if (c != '\n') {
             skipLine(in);

@@ -5,6 +5,8 @@
 #include "scene.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -16,6 +18,12 @@ int glutOptionValues(const std::string& word) {
     }
     const auto flags = {"-direct", "-indirect", "-iconic", "-gldebug", "-sync"};
     return std::find(flags.begin(), flags.end(), word) != flags.end() ? 0 : -1;
+}
+
+// A word as a refusal shows it: cut after 60 characters, so a huge one stays one line.
+std::string shown(const std::string& word) {
+    constexpr std::size_t LONGEST = 60;
+    return word.size() <= LONGEST ? word : word.substr(0, LONGEST) + "\u2026";
 }
 
 // Refuses the command line, saying why in the parts given.
@@ -36,6 +44,9 @@ Options parseOptions(int argc, const char* const* argv) {
             if (i + glutValues >= argc) {
                 return refuse(options, "option '", word, "' needs a value");
             }
+            if (word == "-display") {
+                options.display = argv[i + 1];
+            }
             i += glutValues;
             continue;
         }
@@ -55,8 +66,8 @@ Options parseOptions(int argc, const char* const* argv) {
             count = 4;
         } else if (word != "--help" && word != "--about" && word != "--snapshot") {
             const bool option = word.rfind('-', 0) == 0;
-            return refuse(options, option ? "unknown option '" : "unexpected argument '", word,
-                          "'");
+            return refuse(options, option ? "unknown option '" : "unexpected argument '",
+                          shown(word), "'");
         }
         if (std::find(seen.begin(), seen.end(), word) != seen.end()) {
             return refuse(options, "option '", word, "' given twice");
@@ -80,7 +91,8 @@ Options parseOptions(int argc, const char* const* argv) {
             }
             const std::string value = argv[++i];
             if (!parseNumber(value, numbers[k])) {
-                return refuse(options, "option '", word, "': '", value, "' is not a finite number");
+                return refuse(options, "option '", word, "': '", shown(value),
+                              "' is not a finite number");
             }
         }
     }
@@ -106,6 +118,16 @@ void applyOptions(const Options& options) {
     if (options.about) {
         aboutShown = 1;
     }
+}
+
+int finishOutput(std::FILE* out) {
+    errno = 0;
+    if (std::fflush(out) == 0 && std::ferror(out) == 0) {
+        return 0;
+    }
+    std::fprintf(stderr, "ray-box-collision: cannot write the output: %s\n",
+                 errno != 0 ? std::strerror(errno) : "write error");
+    return 1;
 }
 
 void printUsage(std::FILE* out) {

@@ -15,6 +15,8 @@ struct Options {
     float dir[2] = {};
     float box[4] = {}; // minX, minY, maxX, maxY
     std::string snapshot;
+    // The value of GLUT's -display option; empty when DISPLAY names the display.
+    std::string display;
     // Why the command line was refused, naming the offending word; empty if it was not.
     std::string error;
 };
@@ -26,6 +28,10 @@ Options parseOptions(int argc, const char* const* argv);
 
 // Writes the scene the options ask for over the start-up scene.
 void applyOptions(const Options& options);
+
+// Flushes the program's own output. If it could not be written, says so on standard error
+// and returns 1; otherwise 0.
+int finishOutput(std::FILE* out);
 
 // The --help text: what the program is, its options, keys, menu and drag rule.
 void printUsage(std::FILE* out);

@@ -1,11 +1,13 @@
 // The ray-box test against worked cases derived by hand, and the console dialogue as
 // transcripts of scripted input.
+#include "clip.h"
 #include "console.h"
 #include "scene.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -71,6 +73,11 @@ struct Conversation {
 ssize_t readLine(void* cookie, char* buffer, std::size_t size) {
     auto* c = static_cast<Conversation*>(cookie);
     c->marks.push_back(c->flushed);
+    // Ctrl-D on a terminal: this read alone meets the end of the input.
+    if (c->next < c->input.size() && c->input[c->next] == '\x04') {
+        ++c->next;
+        return 0;
+    }
     // To the end of the line, or of the input: with no line end, npos + 1 wraps to 0.
     const std::size_t line = c->input.find('\n', c->next) + 1;
     const std::size_t n = std::min(line == 0 ? c->input.size() - c->next : line - c->next, size);
@@ -134,6 +141,8 @@ TEST(Console, Dialogues) {
         {true, std::string("5\0abc 1\n2\n", 10), KEEP + "-1.000000\ny(0 -25) = ||", -1, 2},
         {true, "1e99\n-inf\n", KEEP + "-1.000000\ny(0 -25) = |" + KEEP + "0.500000\n|", -1, 0.5f},
         {true, "", "y(0 -25) = |", -1, 0.5f},
+        // A word longer than any number is not one, however it ends.
+        {true, std::string(200, '0') + "1\n2\n", KEEP + "-1.000000\ny(0 -25) = ||", -1, 2},
     };
     for (const auto& [start, input, expected, x, y] : cases) {
         SCOPED_TRACE(input);
@@ -144,12 +153,90 @@ TEST(Console, Dialogues) {
         EXPECT_EQ((start ? rayStart : rayDir)[0], x);
         EXPECT_EQ((start ? rayStart : rayDir)[1], y);
     }
+    // Input ended at one prompt (Ctrl-D) does not stop the next dialogue from reading.
+    resetRay();
+    const auto both = [](std::FILE* in, std::FILE* out) {
+        promptRayStart(in, out);
+        promptRayDirection(in, out);
+    };
+    EXPECT_EQ(transcript(both, "7\n\x04"
+                               "3 4\n"),
+              START + "y(0 -25) = |" + DIRECTION + "y = " + normalized("0.600000 0.800000") + "|");
+    EXPECT_EQ(rayStart[0], 7);
+    EXPECT_EQ(rayDir[1], 0.8f);
     EXPECT_EQ(transcript([](std::FILE*, std::FILE* out) { printHelp(out); }, ""),
               "see menu ala' right click;)\n"
               "if your to lazy {w,s,a,d} will modify the planes\n"
               "for the input routines, are *not* robust. They will break if you try to be "
               "clever\n"
               "only numbers like 1.234, etc..\n|");
+}
+
+// Twice the area of a polygon, by the shoelace formula.
+double area(const std::array<Corner, 5>& corners, int count) {
+    double sum = 0;
+    for (int i = 0; i < count; ++i) {
+        const Corner& a = corners[i];
+        const Corner& b = corners[(i + 1) % count];
+        sum += a.x * b.y - b.x * a.y;
+    }
+    return std::abs(sum);
+}
+
+TEST(Clip, BoxesAndSegments) {
+    const Region view = viewRegion(640, 480, 30);
+    EXPECT_EQ(view.maxX - view.minX, 2001 * 40.0);
+    EXPECT_EQ(view.maxY - view.minY, 2001 * 30.0);
+    // A box, the part of it left and the colour at its centre. Whatever the box's size, its
+    // pieces tile what is left of it, and meet the colour GL gives the quad's centre.
+    const Region r{0, 0, 40, 30};
+    const std::tuple<std::array<double, 4>, double, std::array<double, 3>> boxes[] = {
+        {{5, 10, 15, 25}, 2 * 150, {.5, .5, .5}},
+        {{-1e12, -1e12, 1e12, 1e12}, 2 * 1200, {.5, .5, .5}},
+        {{-3.4e38, -3.4e38, 3.4e38, 3.3e38}, 2 * 1200, {.5, .5, .5}},
+        {{15, 10, 5, 25}, 2 * 150, {.5, .5, .5}}, // crossed
+        {{5, 10, 5, 25}, 0, {}},                  // no width
+        {{50, 10, 60, 25}, 0, {}},                // beside the region
+    };
+    for (const auto& [box, twiceArea, centre] : boxes) {
+        const BoxPieces pieces = clipBox(r, box[0], box[1], box[2], box[3]);
+        double total = 0;
+        for (int t = 0; t < 2; ++t) {
+            total += area(pieces.corners[t], pieces.count[t]);
+            for (int i = 0; i < pieces.count[t]; ++i) {
+                const Corner& c = pieces.corners[t][i];
+                EXPECT_TRUE(c.x >= 0 && c.x <= 40 && c.y >= 0 && c.y <= 30) << box[0];
+                for (const double channel : c.rgb) {
+                    EXPECT_TRUE(channel >= -1e-9 && channel <= 1 + 1e-9) << box[0];
+                }
+            }
+        }
+        EXPECT_NEAR(total, twiceArea, 1e-6) << box[0];
+        if (box[2] == 15) {
+            // Uncut, the second piece is red, blue and yellow: blue at the far corner.
+            const Corner& blue = pieces.corners[1][1];
+            EXPECT_EQ((std::array{blue.x, blue.y}), (std::array{box[2], box[3]}));
+            EXPECT_EQ(blue.rgb, (std::array<double, 3>{0, 0, 1}));
+        }
+    }
+    // Segments: the ends given, and the ends left, or none.
+    const std::pair<std::array<double, 4>, std::array<double, 4>> segments[] = {
+        {{-1, .5, 5, 12.5}, {0, 2.5, 5, 12.5}},
+        {{-3.4e38, -3.4e38, 5, 5}, {0, 0, 5, 5}},
+        {{20, 1, 20, 3.4e38}, {20, 1, 20, 30}},
+        {{10, 10, 20, 20}, {10, 10, 20, 20}},
+        {{-10, 40, 50, 40}, {}},
+        {{-10, -1, 50, -1e-9}, {}},
+    };
+    for (const auto& [given, left] : segments) {
+        double a[2] = {given[0], given[1]};
+        double b[2] = {given[2], given[3]};
+        const bool kept = clipSegment(r, a, b);
+        EXPECT_EQ(kept, (left != std::array<double, 4>{})) << given[0];
+        if (kept) {
+            EXPECT_EQ((std::array{a[0], a[1], b[0], b[1]}), left) << given[0];
+        }
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // One frame: the box, the ray test and its outcome, status lines and the text overlay.
+#include "clip.h"
 #include "scene.h"
 #include "viewer.h"
 
@@ -28,6 +29,10 @@ constexpr float SWEEP_STEP = 0.25f;
 
 // Draws the frame into the back buffer, shows it and builds the menu after the first one.
 void onDisplay() {
+    if (resizePending) {
+        resizePending = false;
+        glutSwapBuffers();
+    }
     drawFrame();
     glutSwapBuffers();
     glFlush();
@@ -87,28 +92,58 @@ void runRayTest() {
     } while (sweepParam < SWEEP_END);
 }
 
-// The box as one quad with red, green, blue and yellow corners, blended across.
+// The box as one quad with red, green, blue and yellow corners, blended across. A box
+// reaching far beyond the view is cut to a region around it first, as the two triangles
+// GL makes of the quad, so that its huge coordinates never reach the rasteriser.
 void drawBox() {
-    glBegin(GL_QUADS);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(boxPlanes[0], boxPlanes[1], boxPlanes[2]);
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(boxPlanes[3], boxPlanes[1], 0.0f);
-    glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(boxPlanes[3], boxPlanes[4], 0.0f);
+    const Region region = viewRegion(windowWidth, windowHeight, SCENE_SPAN);
+    if (contains(region, boxPlanes[0], boxPlanes[1]) &&
+        contains(region, boxPlanes[3], boxPlanes[4])) {
+        glBegin(GL_QUADS);
+        glColor3f(1.0f, 0.0f, 0.0f);
+        glVertex3f(boxPlanes[0], boxPlanes[1], boxPlanes[2]);
+        glColor3f(0.0f, 1.0f, 0.0f);
+        glVertex3f(boxPlanes[3], boxPlanes[1], 0.0f);
+        glColor3f(0.0f, 0.0f, 1.0f);
+        glVertex3f(boxPlanes[3], boxPlanes[4], 0.0f);
+        glColor3f(1.0f, 1.0f, 0.0f);
+        glVertex3f(boxPlanes[0], boxPlanes[4], 0.0f);
+        glEnd();
+        return;
+    }
+    const BoxPieces pieces =
+        clipBox(region, boxPlanes[0], boxPlanes[1], boxPlanes[3], boxPlanes[4]);
+    for (int triangle = 0; triangle < 2; ++triangle) {
+        glBegin(GL_POLYGON);
+        for (int i = 0; i < pieces.count[triangle]; ++i) {
+            const Corner& corner = pieces.corners[triangle][i];
+            glColor3d(corner.rgb[0], corner.rgb[1], corner.rgb[2]);
+            glVertex2d(corner.x, corner.y);
+        }
+        glEnd();
+    }
     glColor3f(1.0f, 1.0f, 0.0f);
-    glVertex3f(boxPlanes[0], boxPlanes[4], 0.0f);
-    glEnd();
 }
 
-// The yellow segment from the ray's start to the hit point.
+// The yellow segment from the ray's start to the hit point; a segment reaching far beyond
+// the view is cut to a region around it first.
 void drawRay(const float hit[3]) {
     glColor3f(1.0f, 1.0f, 0.0f);
     glLineWidth(static_cast<GLfloat>(lineWidth));
-    glBegin(GL_LINES);
-    glVertex3fv(rayStart);
-    glVertex3fv(hit);
-    glEnd();
+    double from[2] = {rayStart[0], rayStart[1]};
+    double to[2] = {hit[0], hit[1]};
+    const Region region = viewRegion(windowWidth, windowHeight, SCENE_SPAN);
+    if (contains(region, from[0], from[1]) && contains(region, to[0], to[1])) {
+        glBegin(GL_LINES);
+        glVertex3fv(rayStart);
+        glVertex3fv(hit);
+        glEnd();
+    } else if (clipSegment(region, from, to)) {
+        glBegin(GL_LINES);
+        glVertex2dv(from);
+        glVertex2dv(to);
+        glEnd();
+    }
 }
 
 // The ray's start and direction in red, near the top of the window.

@@ -3,16 +3,24 @@
 #include "options.h"
 #include "viewer.h"
 
-#include <GL/glut.h>
-#include <X11/Xlib.h>
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlibint.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
+
+// A snapshot that has no picture after this long never will: it says so and ends.
+constexpr unsigned int SNAPSHOT_SECONDS = 10;
 
 // A closed descriptor 0, 1 or 2 would be handed to the next file opened, the X connection
 // among them, and console text would then go into it. /dev/null takes each free one first.
@@ -24,11 +32,91 @@ void openStandardStreams() {
     }
 }
 
-// A lost display ends the program at once. Xlib's own handler calls exit(), whose handlers
-// include GLUT's clean-up, and that waits for ever on a GL lock still held by the drawing
-// call the loss interrupted.
+// Ends at once with a line of its own. exit() would run GLUT's clean-up, which can wait
+// for ever on a GL lock still held by a drawing call that the end interrupted.
+[[noreturn]] void endNow(const char* why) {
+    std::fputs(why, stderr);
+    _exit(1);
+}
+
 int onDisplayLost(Display*) {
-    std::fputs("ray-box-collision: lost the connection to the display\n", stderr);
+    endNow("ray-box-collision: lost the connection to the display\n");
+}
+
+// Any X error ends the program, as Xlib's own handler would, but in its own words; drawing
+// into a window that another program destroyed is the common one.
+int onXError(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+        endNow("ray-box-collision: the window is gone\n");
+    }
+    char text[80] = "";
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "ray-box-collision: X error: %s\n", text);
+    _exit(1);
+}
+
+// The window the program lives in, while it lives; 0 once GLUT itself is closing it.
+Window mainWindow = 0;
+Bool (*convertEvent)(Display*, XEvent*, xEvent*) = nullptr;
+
+// Sees every DestroyNotify as Xlib reads it: GLUT ignores them, so a window destroyed by
+// another program would leave the process asleep in the event loop with nothing to show.
+Bool onWireEvent(Display* display, XEvent* event, xEvent* wire) {
+    const Bool converted = convertEvent(display, event, wire);
+    if (event->type == DestroyNotify && event->xdestroywindow.window == mainWindow &&
+        mainWindow != 0) {
+        endNow("ray-box-collision: the window is gone\n");
+    }
+    return converted;
+}
+
+// GLUT closes the window itself on the way out; that is no loss to report.
+void onClose() {
+    mainWindow = 0;
+}
+
+// From here on the program ends with a line of its own when its window goes.
+void endWithWindow() {
+    Display* display = glXGetCurrentDisplay();
+    mainWindow = glXGetCurrentDrawable();
+    glutCloseFunc(onClose);
+    XSetErrorHandler(onXError);
+    convertEvent = XESetWireToEvent(display, DestroyNotify, onWireEvent);
+}
+
+void onSnapshotTimeout(int) {
+    constexpr char why[] = "ray-box-collision: no picture could be had in 10 seconds\n";
+    static_assert(SNAPSHOT_SECONDS == 10, "the message names the time");
+    write(STDERR_FILENO, why, sizeof why - 1);
+    _exit(1);
+}
+
+// The -display option's value, if given; otherwise DISPLAY names the display.
+std::string displayOption;
+
+// Says which display could not be opened, and how to draw without a screen.
+void reportNoDisplay() {
+    const char* name = displayOption.empty() ? std::getenv("DISPLAY") : displayOption.c_str();
+    if (name == nullptr) {
+        std::fputs("ray-box-collision: cannot open a display: DISPLAY is not set\n", stderr);
+    } else {
+        std::fprintf(stderr, "ray-box-collision: cannot open the display '%s' named by %s\n", name,
+                     displayOption.empty() ? "DISPLAY" : "-display");
+    }
+    std::fputs("ray-box-collision: without a screen, scripts/run.sh or 'xvfb-run -a "
+               "ray-box-collision --snapshot FILE.png' draws a picture\n",
+               stderr);
+}
+
+// GLUT's fatal errors, in the program's words; GLUT cannot go on after one.
+void onGlutError(const char* format, va_list args) {
+    char text[200] = "";
+    std::vsnprintf(text, sizeof text, format, args);
+    if (std::strncmp(text, "failed to open display", 22) == 0) {
+        reportNoDisplay();
+    } else {
+        std::fprintf(stderr, "ray-box-collision: %s\n", text);
+    }
     _exit(1);
 }
 
@@ -47,14 +135,22 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         printUsage(stdout);
-        return 0;
+        return finishOutput(stdout);
+    }
+    displayOption = options.display;
+    glutInitErrorFunc(onGlutError);
+    if (!options.snapshot.empty()) {
+        std::signal(SIGALRM, onSnapshotTimeout);
+        alarm(SNAPSHOT_SECONDS);
     }
     XSetIOErrorHandler(onDisplayLost);
     startViewer(&argc, argv);
     applyOptions(options);
     if (!options.snapshot.empty()) {
-        takeSnapshotOfFirstFrame(options.snapshot);
+        const int status = takeSnapshot(options.snapshot);
+        return status != 0 ? status : finishOutput(stdout);
     }
+    endWithWindow();
     glutMainLoop();
     return 0;
 }

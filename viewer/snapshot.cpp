@@ -1,59 +1,148 @@
 // Saves the first frame of the scene as a PNG and ends the program: a picture of any scene
-// without anyone at the screen.
+// without anyone at the screen. The frame is drawn off-screen, so the window need never be
+// shown, and the file is written without harming whatever is at the path.
+#define GL_GLEXT_PROTOTYPES // framebuffer objects
 #include "scene.h"
 #include "viewer.h"
 
-#include <GL/glut.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
 #include <png.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::string snapshotPath;
+// Symbolic links followed at most, as the kernel does.
+constexpr int MAX_LINKS = 40;
 
-// Writes 8-bit RGB rows, bottom row first as GL reads them, to path by way of a temporary
-// file beside it, so that a failed write never leaves a truncated file under that name.
-// Returns why it failed, or an empty text.
-std::string writePng(const std::string& path, int width, int height,
-                     const std::vector<unsigned char>& rgb) {
-    std::string temporary = path + ".XXXXXX";
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
+// Writes all bytes to fd; errno's reason if a write fails.
+std::string writeAll(int fd, const std::vector<unsigned char>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return reason(n < 0 ? errno : EIO);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return {};
+}
+
+// Whether path names the file open on descriptor fd.
+bool isOpenOn(const struct stat& file, int fd) {
+    struct stat open {};
+    return fstat(fd, &open) == 0 && open.st_dev == file.st_dev && open.st_ino == file.st_ino;
+}
+
+// A device, a pipe or a socket is written in place, as any program writes its output:
+// /dev/stdout and its like through the descriptor they name, a socket by connecting to it.
+std::string writeInPlace(const std::string& path, const struct stat& file,
+                         const std::vector<unsigned char>& bytes) {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        if (isOpenOn(file, fd)) {
+            return writeAll(fd, bytes);
+        }
+    }
+    int fd = -1;
+    if (S_ISSOCK(file.st_mode)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= sizeof address.sun_path) {
+            return reason(ENAMETOOLONG);
+        }
+        path.copy(address.sun_path, path.size());
+        fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            const int error = errno;
+            close(fd);
+            return reason(error);
+        }
+    } else {
+        fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    }
+    if (fd < 0) {
+        return reason(errno);
+    }
+    std::string why = writeAll(fd, bytes);
+    if (close(fd) != 0 && why.empty()) {
+        why = reason(errno);
+    }
+    return why;
+}
+
+// The file a chain of symbolic links ends at, whether or not it exists yet: a link is
+// followed, so that the file it names is written and the link stays.
+std::string followLinks(std::string path) {
+    for (int i = 0; i < MAX_LINKS; ++i) {
+        struct stat link {};
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            return path;
+        }
+        std::string target(static_cast<std::size_t>(link.st_size) + 1, '\0');
+        const ssize_t n = readlink(path.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= target.size()) {
+            return path;
+        }
+        target.resize(static_cast<std::size_t>(n));
+        const std::size_t slash = path.rfind('/');
+        path = target[0] == '/' || slash == std::string::npos ? target
+                                                              : path.substr(0, slash + 1) + target;
+    }
+    return path;
+}
+
+// A regular file, or none yet, is replaced at once: the bytes go to a temporary file
+// beside it, which is then renamed over it. A failed write leaves the old file as it was
+// and no temporary file behind. An existing file keeps its mode (and, for root, owner).
+std::string replaceFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    const std::string target = followLinks(path);
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    const std::size_t slash = target.rfind('/');
+    // A short name of its own, so a legal name is never made too long.
+    std::string temporary =
+        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+        ".ray-box-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {
-        return std::strerror(errno);
+        return reason(errno);
     }
-    // mkstemp makes the file private; the picture gets what any new file would get.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    std::FILE* file = fdopen(fd, "wb");
-    std::string why;
-    if (file == nullptr) {
-        why = std::strerror(errno);
-        close(fd);
-    } else {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        image.width = static_cast<png_uint_32>(width);
-        image.height = static_cast<png_uint_32>(height);
-        image.format = PNG_FORMAT_RGB;
-        // A negative stride tells libpng that the first row in memory is the bottom one.
-        if (png_image_write_to_stdio(&image, file, 0, rgb.data(), -width * 3, nullptr) == 0) {
-            why = image.message;
-        }
-        if (std::fclose(file) != 0 && why.empty()) {
-            why = std::strerror(errno);
-        }
+    mode_t mode = old.st_mode & 07777;
+    if (!exists) {
+        // mkstemp makes the file private; a new picture gets what any new file would get.
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    } else if (geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0) {
+        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     }
-    if (why.empty() && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        why = std::strerror(errno);
+    std::string why = writeAll(fd, bytes);
+    if (why.empty() && (fchmod(fd, mode) != 0 || fsync(fd) != 0)) {
+        why = reason(errno);
+    }
+    if (close(fd) != 0 && why.empty()) {
+        why = reason(errno);
+    }
+    if (why.empty() && std::rename(temporary.c_str(), target.c_str()) != 0) {
+        why = reason(errno);
     }
     if (!why.empty()) {
         unlink(temporary.c_str());
@@ -61,28 +150,80 @@ std::string writePng(const std::string& path, int width, int height,
     return why;
 }
 
-// Draws the frame as the window would, reads it back before it is shown, and saves it.
-void onSnapshotDisplay() {
-    drawFrame();
-    const int width = windowWidth;
-    const int height = windowHeight;
-    std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    const std::string why = writePng(snapshotPath, width, height, rgb);
-    if (!why.empty()) {
-        std::fprintf(stderr, "ray-box-collision: cannot write snapshot '%s': %s\n",
-                     snapshotPath.c_str(), why.c_str());
-        std::exit(1);
+// Encodes 8-bit RGB rows, bottom row first as GL reads them, as a PNG in memory.
+std::vector<unsigned char> encodePng(int width, int height, const std::vector<unsigned char>& rgb) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    // A negative stride tells libpng that the first row in memory is the bottom one.
+    const png_int_32 stride = -width * 3;
+    png_alloc_size_t size = 0;
+    std::vector<unsigned char> png;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), stride, nullptr) != 0) {
+        png.resize(size);
+        if (png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), stride, nullptr) ==
+            0) {
+            png.clear();
+        }
     }
-    std::printf("%s\n", snapshotPath.c_str());
-    std::exit(0);
+    return png;
+}
+
+// Draws the frame into a framebuffer object of the window's size and reads it back: no
+// expose event and no visible window are needed. Empty if the GL offers no such buffer.
+std::vector<unsigned char> drawOffscreen(int width, int height) {
+    GLuint framebuffer = 0;
+    GLuint colour = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    std::vector<unsigned char> rgb;
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+        applySceneProjection(width, height);
+        drawFrame();
+        rgb.resize(static_cast<std::size_t>(width) * height * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteRenderbuffers(1, &colour);
+    glDeleteFramebuffers(1, &framebuffer);
+    return rgb;
 }
 
 } // namespace
 
-void takeSnapshotOfFirstFrame(const std::string& path) {
-    snapshotPath = path;
-    glutDisplayFunc(onSnapshotDisplay);
+std::string writeOutputFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    struct stat file {};
+    if (stat(path.c_str(), &file) == 0 && !S_ISREG(file.st_mode)) {
+        return S_ISDIR(file.st_mode) ? reason(EISDIR) : writeInPlace(path, file, bytes);
+    }
+    return replaceFile(path, bytes);
+}
+
+int takeSnapshot(const std::string& path) {
+    const std::vector<unsigned char> rgb = drawOffscreen(windowWidth, windowHeight);
+    // The picture is had; writing it may wait, as for a pipe with its reader still to come.
+    alarm(0);
+    const std::vector<unsigned char> png =
+        rgb.empty() ? rgb : encodePng(windowWidth, windowHeight, rgb);
+    const std::string why =
+        png.empty() ? "the frame could not be drawn off-screen" : writeOutputFile(path, png);
+    if (!why.empty()) {
+        std::fprintf(stderr, "ray-box-collision: cannot write snapshot '%s': %s\n", path.c_str(),
+                     why.c_str());
+        return 1;
+    }
+    // Named on standard output, unless the picture itself went there.
+    struct stat file {};
+    if (stat(path.c_str(), &file) != 0 || !isOpenOn(file, STDOUT_FILENO)) {
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
 }

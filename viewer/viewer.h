@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The shorter window side shows this many scene units.
 constexpr int SCENE_SPAN = 30;
@@ -13,9 +14,20 @@ constexpr int TEXT_BUFFER_SIZE = 200;
 // everything main does before it enters the event loop.
 void startViewer(int* argc, char** argv);
 
-// Replaces the display callback: the first frame is saved to path as a PNG, the path is
-// printed and the program ends; 1 if the file cannot be written.
-void takeSnapshotOfFirstFrame(const std::string& path);
+// Draws the first frame off-screen and saves it to path as a PNG, then names the path on
+// standard output; the exit status: 0, or 1 if the picture cannot be had or written.
+int takeSnapshot(const std::string& path);
+
+// Writes bytes to path: a device, pipe or socket in place, a regular file (or none yet) by
+// replacing it at once, keeping its mode. The system's reason if it fails, else empty.
+std::string writeOutputFile(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// Where a window of this extent starts on a screen of that one: the preferred place if
+// the window fits there, else moved back just enough to fit, but not past 0.
+int fitWindowPosition(int preferred, int window, int screen);
+
+// Set by a resize, cleared once the frame for the new size has been shown.
+extern bool resizePending;
 
 // Builds the right-button menu on the window; called after the first frame, then no-op.
 void buildMenuOnce();

@@ -4,12 +4,55 @@
 
 #include <GL/glu.h>
 #include <GL/glut.h>
+#include <X11/Xutil.h>
 
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Where the window goes when the screen has room for it there.
+constexpr int PREFERRED_X = 500;
+constexpr int PREFERRED_Y = 500;
+
+// The value of GLUT's -geometry option, or null if it was not given.
+const char* geometryOption(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-geometry") == 0) {
+            return argv[i + 1];
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int fitWindowPosition(int preferred, int window, int screen) {
+    return std::max(0, std::min(preferred, screen - window));
+}
+
+// The window is 640 x 480 at (500, 500), moved just enough to fit the screen, unless GLUT's
+// -geometry option says otherwise: a size or place given there is the user's.
 void startViewer(int* argc, char** argv) {
+    const char* geometry = geometryOption(*argc, argv);
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE);
+    int x = 0;
+    int y = 0;
+    unsigned int width = 0;
+    unsigned int height = 0;
+    const int given = geometry != nullptr ? XParseGeometry(geometry, &x, &y, &width, &height) : 0;
+    if ((given & (WidthValue | HeightValue)) == (WidthValue | HeightValue) && width > 0 &&
+        height > 0) {
+        windowWidth = static_cast<int>(width);
+        windowHeight = static_cast<int>(height);
+    }
     glutInitWindowSize(windowWidth, windowHeight);
-    glutInitWindowPosition(500, 500);
+    if ((given & (XValue | YValue)) != (XValue | YValue)) {
+        glutInitWindowPosition(
+            fitWindowPosition(PREFERRED_X, windowWidth, glutGet(GLUT_SCREEN_WIDTH)),
+            fitWindowPosition(PREFERRED_Y, windowHeight, glutGet(GLUT_SCREEN_HEIGHT)));
+    }
     glutCreateWindow("ray-box collision");
     initScene();
 
@@ -72,7 +115,16 @@ void applySceneProjection(int width, int height) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+// Mesa's software renderer reads the window's size only once after each swap, at the next
+// drawing call or change of current context. Opening or building the menu makes such a
+// change, so a resize after it is not seen: the next frame would be drawn into a buffer of
+// the old size, and the window would show its wrong part, often all black. The frame after
+// a resize therefore starts with a swap of its own, which shows the last frame once more
+// (the back buffer still holds it) and makes the new frame's drawing read the new size.
+bool resizePending = false;
+
 void onReshape(int width, int height) {
+    resizePending = true;
     windowWidth = width;
     windowHeight = height;
     applySceneProjection(width, height);
