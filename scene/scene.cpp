@@ -18,9 +18,6 @@ int aboutShown = 0;
 
 namespace {
 
-// Where the ray's start lies against the box's two bounds on one axis.
-enum AxisSide { SIDE_ABOVE_MAX = 0, SIDE_BELOW_MIN = 1, SIDE_BETWEEN = 2 };
-
 // Marks an axis that offers no candidate plane.
 constexpr float NO_CANDIDATE = -1.0f;
 
@@ -42,10 +39,15 @@ void resetRay() {
     rayDir[2] = 0.0f;
 }
 
+namespace {
+
+// The one implementation of the test. With a record it notes each step there; without one
+// (nullptr, known when it is compiled) the notes compile to nothing.
 // Every comparison below is written so that a NaN operand takes the intended branch:
 // "not (a >= b)" is true for NaN, "a > b" is false for NaN.
-RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], const float origin[3],
-                              const float dir[3], float hit[3]) {
+template <bool RECORD>
+RayTestResult intersect(const float boxMin[3], const float boxMax[3], const float origin[3],
+                        const float dir[3], float hit[3], RayTestRecord* record) {
     float candidate[3] = {};
     float distance[3];
     bool inside = true;
@@ -61,6 +63,9 @@ RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], cons
             candidate[i] = boxMax[i];
         }
         distance[i] = NO_CANDIDATE;
+        if constexpr (RECORD) {
+            record->axes[i] = {side, candidate[i], false, NO_CANDIDATE, 0.0f, CHECK_NOT_MADE};
+        }
         if (side == SIDE_BETWEEN) {
             continue;
         }
@@ -71,6 +76,10 @@ RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], cons
             distance[i] = static_cast<float>(
                 (static_cast<double>(candidate[i]) - static_cast<double>(origin[i])) /
                 static_cast<double>(dir[i]));
+            if constexpr (RECORD) {
+                record->axes[i].hasDistance = true;
+                record->axes[i].t = distance[i];
+            }
         }
     }
 
@@ -89,6 +98,10 @@ RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], cons
             entry = distance[i];
         }
     }
+    if constexpr (RECORD) {
+        record->entryAxis = chosen;
+        record->entryT = entry;
+    }
 
     // 5. The entry plane must lie ahead of the start, at a finite distance: a plane at
     //    infinity is never reached.
@@ -105,11 +118,33 @@ RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], cons
         }
         hit[i] = static_cast<float>(static_cast<double>(origin[i]) +
                                     static_cast<double>(entry) * static_cast<double>(dir[i]));
-        if (!(hit[i] >= boxMin[i]) || hit[i] > boxMax[i] || std::isinf(hit[i])) {
+        const BoundsCheck check = !(hit[i] >= boxMin[i]) ? CHECK_BELOW_MIN
+                                  : hit[i] > boxMax[i]   ? CHECK_ABOVE_MAX
+                                  : std::isinf(hit[i])   ? CHECK_INFINITE
+                                                         : CHECK_WITHIN;
+        if constexpr (RECORD) {
+            record->axes[i].hit = hit[i];
+            record->axes[i].check = check;
+        }
+        if (check != CHECK_WITHIN) {
             return RAY_MISS;
         }
     }
     return RAY_HIT;
+}
+
+} // namespace
+
+RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], const float origin[3],
+                              const float dir[3], float hit[3]) {
+    return intersect<false>(boxMin, boxMax, origin, dir, hit, nullptr);
+}
+
+RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], const float origin[3],
+                              const float dir[3], RayTestRecord& record) {
+    record = RayTestRecord{};
+    record.result = intersect<true>(boxMin, boxMax, origin, dir, record.hit, &record);
+    return record.result;
 }
 
 void dragSelectedPlane(int dx, int dy) {

@@ -2,14 +2,21 @@
 // transcripts of scripted input.
 #include "clip.h"
 #include "console.h"
+#include "explain.h"
+#include "options.h"
 #include "scene.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
 
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -57,6 +64,104 @@ TEST(RayBoxIntersect, WorkedCases) {
         if (expected != RAY_MISS) {
             EXPECT_EQ(hit, expected == RAY_HIT ? point : UNTOUCHED) << name;
         }
+    }
+}
+
+// The recording test is the same test: it agrees with the plain one on the worked cases and
+// on random rays built from ordinary, awkward and extreme values.
+TEST(RayBoxIntersect, RecordAgrees) {
+    std::vector<std::array<Point, 4>> rays;
+    for (const auto& [name, boxMin, boxMax, origin, dir, expected, point] : CASES) {
+        rays.push_back({boxMin, boxMax, origin, dir});
+    }
+    const float values[] = {0,     -0.0f,  1,      -1,     .5f,   5,   10,  15,   25,    .1f,
+                            3e38f, -3e38f, 1e-45f, 1e-30f, 1e30f, NaN, INF, -INF, 12.5f, -7};
+    std::mt19937 rng(12);
+    for (int n = 0; n < 100000; ++n) {
+        std::array<Point, 4> ray{};
+        for (Point& p : ray) {
+            for (float& v : p) {
+                v = rng() % 3 == 0 ? values[rng() % std::size(values)]
+                                   : static_cast<float>(static_cast<int>(rng() % 61) - 20);
+            }
+        }
+        rays.push_back(ray);
+    }
+    for (const auto& [boxMin, boxMax, origin, dir] : rays) {
+        Point hit = UNTOUCHED;
+        RayTestRecord record;
+        const RayTestResult plain =
+            rayBoxIntersect(boxMin.data(), boxMax.data(), origin.data(), dir.data(), hit.data());
+        ASSERT_EQ(rayBoxIntersect(boxMin.data(), boxMax.data(), origin.data(), dir.data(), record),
+                  plain);
+        if (plain == RAY_HIT) {
+            ASSERT_EQ(Point({record.hit[0], record.hit[1], record.hit[2]}), hit);
+        }
+    }
+}
+
+// What --print writes for a command line.
+std::string printed(const std::string& line) {
+    std::istringstream words("ray-box-collision " + line);
+    std::vector<std::string> owned{std::istream_iterator<std::string>(words), {}};
+    std::vector<const char*> argv;
+    for (const std::string& word : owned) {
+        argv.push_back(word.c_str());
+    }
+    const Options options = parseOptions(static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(options.error, "") << line;
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    printAnswer(options, out);
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+}
+
+TEST(Print, StepByStep) {
+    EXPECT_EQ(printed("--print --explain"),
+              "x: start -1 is below minX 5: candidate plane x = 5 at t = 12\n"
+              "y: start 0.5 is below minY 10: candidate plane y = 10 at t = 9.5\n"
+              "z: start 0 is within [0, 0]: no candidate\n"
+              "entry: x = 5 at t = 12, the largest t\n"
+              "y = 12.5 at t = 12 is within [10, 25]\n"
+              "z = 0 at t = 12 is within [0, 0]\n"
+              "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }\n");
+    // A scene, and the one line that tells a learner what decided it.
+    const std::pair<const char*, const char*> cases[] = {
+        {"--print", "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }"},
+        {"--start 10 20 --print", "start point is inside box."},
+        {"--print --explain --start 10 20", "inside: the start is within the bounds on every axis"},
+        {"--dir -0.5 1 --print", "No Intersection"},
+        {"--print --explain --dir -0.5 1",
+         "x = -5.75 at t = 9.5 is below minX 5: the ray misses the box"},
+        {"--print --explain --start 0 5 --dir 1 1",
+         "entry: x = 5 at t = 5, the largest t; y has the same t, and x comes first, so it wins "
+         "the tie"},
+        {"--print --explain --box 15 10 5 25 --start 0 12 --dir 1 0",
+         "x: start 0 is below minX 15: candidate plane x = 15 at t = 15 (a crossed box: minX "
+         "lies above maxX, so no start is within on x)"},
+        {"--print --explain --start 20 30 --dir 1 1",
+         "entry: none, the largest t is -5: every candidate plane lies behind the start"},
+        {"--print --explain --dir 0 0",
+         "entry: none, no axis has a candidate plane the ray moves towards"},
+        {"--print --explain --start 0 30 --dir 1 0",
+         "y: start 30 is above maxY 25, but the ray does not move along y: no candidate"},
+        {"--print --explain --start 0 0 --dir 1e-30 1 --box 1e30 -1 3e38 1",
+         "t = inf: the plane is too far away for a float, so the ray never reaches it"},
+        {"--print --explain --start -0.1 -0.1 --dir 0.1 0.1 --box 0.9 0.9 2 2",
+         "y = 0.90000004 at t = 10 is within [0.9, 2]"},
+    };
+    for (const auto& [line, decided] : cases) {
+        const std::string out = printed(line);
+        EXPECT_NE(("\n" + out).find("\n" + std::string(decided) + "\n"), std::string::npos)
+            << line << "\n"
+            << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n') == 1,
+                  std::string(line).find("--explain") == std::string::npos)
+            << line;
     }
 }
 

@@ -1,0 +1,164 @@
+// Words for the ray-box test: the outcome line and a learner's account of each step.
+#include "explain.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* AXIS_NAMES = "xyz";
+
+std::string axisName(int axis) {
+    return std::string(1, AXIS_NAMES[axis]);
+}
+
+// "minX", "maxY" and the like.
+std::string boundName(bool max, int axis) {
+    return (max ? "max" : "min") + std::string(1, static_cast<char>(AXIS_NAMES[axis] - 32));
+}
+
+// "[10, 25]": an axis's bounds as the test reads them.
+std::string bounds(const float boxMin[3], const float boxMax[3], int axis) {
+    return "[" + shortest(boxMin[axis]) + ", " + shortest(boxMax[axis]) + "]";
+}
+
+// Where the start lies on one axis, and its candidate plane with its distance, or why none.
+std::string axisLine(const RayTestRecord& record, const float boxMin[3], const float boxMax[3],
+                     const float origin[3], const float dir[3], int axis) {
+    const AxisStep& step = record.axes[axis];
+    const std::string name = axisName(axis);
+    std::string line = name + ": start " + shortest(origin[axis]);
+    if (step.side == SIDE_BETWEEN) {
+        return line + " is within " + bounds(boxMin, boxMax, axis) + ": no candidate";
+    }
+    const bool max = step.side == SIDE_ABOVE_MAX;
+    line += std::isnan(origin[axis]) ? " is not a number, which counts as below "
+            : max                    ? " is above "
+                                     : " is below ";
+    line += boundName(max, axis) + " " + shortest(step.candidate);
+    if (!step.hasDistance) {
+        line += std::isnan(dir[axis]) ? ", but the direction's " + name + " is not a number"
+                                      : ", but the ray does not move along " + name;
+        line += ": no candidate";
+    } else {
+        line += ": candidate plane " + name + " = " + shortest(step.candidate) +
+                " at t = " + shortest(step.t);
+        if (std::isinf(step.t)) {
+            line += " (the distance is too large for a float)";
+        }
+    }
+    if (boxMin[axis] > boxMax[axis]) {
+        line += " (a crossed box: " + boundName(false, axis) + " lies above " +
+                boundName(true, axis) + ", so no start is within on " + name + ")";
+    }
+    return line;
+}
+
+// Which plane the ray enters by, or why there is none.
+std::string entryLine(const RayTestRecord& record) {
+    const int chosen = record.entryAxis;
+    const float t = record.entryT;
+    bool anyDistance = false;
+    for (const AxisStep& step : record.axes) {
+        anyDistance = anyDistance || step.hasDistance;
+    }
+    if (!anyDistance) {
+        return "entry: none, no axis has a candidate plane the ray moves towards";
+    }
+    if (!(t >= 0.0f)) {
+        // The -1 that marks an axis without a candidate is no distance to speak of.
+        float largest = t;
+        if (!record.axes[chosen].hasDistance) {
+            largest = -INFINITY;
+            for (const AxisStep& step : record.axes) {
+                largest = step.hasDistance && step.t > largest ? step.t : largest;
+            }
+        }
+        return "entry: none, the largest t is " + shortest(largest) +
+               (std::isnan(largest) ? ", which is not a number"
+                                    : ": every candidate plane lies behind the start");
+    }
+    std::string line = "entry: " + axisName(chosen) + " = " +
+                       shortest(record.axes[chosen].candidate) + " at t = " + shortest(t) +
+                       ", the largest t";
+    // Axes with the same distance lose the tie to the lower axis.
+    for (int i = chosen + 1; i < 3; ++i) {
+        if (record.axes[i].hasDistance && record.axes[i].t == t) {
+            line += "; " + axisName(i) + " has the same t, and " + axisName(chosen) +
+                    " comes first, so it wins the tie";
+        }
+    }
+    return line;
+}
+
+// The entry point's coordinate on one axis, against that axis's bounds.
+std::string checkLine(const RayTestRecord& record, const float boxMin[3], const float boxMax[3],
+                      int axis) {
+    const AxisStep& step = record.axes[axis];
+    std::string line =
+        axisName(axis) + " = " + shortest(step.hit) + " at t = " + shortest(record.entryT);
+    switch (step.check) {
+    case CHECK_WITHIN:
+        return line + " is within " + bounds(boxMin, boxMax, axis);
+    case CHECK_BELOW_MIN:
+        line += std::isnan(step.hit)
+                    ? " is not a number"
+                    : " is below " + boundName(false, axis) + " " + shortest(boxMin[axis]);
+        break;
+    case CHECK_ABOVE_MAX:
+        line += " is above " + boundName(true, axis) + " " + shortest(boxMax[axis]);
+        break;
+    default:
+        line += " is infinite";
+        break;
+    }
+    return line + ": the ray misses the box";
+}
+
+} // namespace
+
+std::string shortest(float value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return {text, result.ptr};
+}
+
+std::string outcomeText(const RayTestRecord& record) {
+    if (record.result == RAY_INSIDE) {
+        return "start point is inside box.";
+    }
+    if (record.result == RAY_MISS) {
+        return "No Intersection";
+    }
+    char text[200];
+    std::snprintf(text, sizeof text, "Collision at { X = %f; Y = %f; Z = %f }",
+                  static_cast<double>(record.hit[0]), static_cast<double>(record.hit[1]),
+                  static_cast<double>(record.hit[2]));
+    return text;
+}
+
+std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
+                                      const float boxMax[3], const float origin[3],
+                                      const float dir[3]) {
+    std::vector<std::string> lines;
+    for (int axis = 0; axis < 3; ++axis) {
+        lines.push_back(axisLine(record, boxMin, boxMax, origin, dir, axis));
+    }
+    if (record.result == RAY_INSIDE) {
+        lines.emplace_back("inside: the start is within the bounds on every axis");
+    } else {
+        lines.push_back(entryLine(record));
+        if (record.entryT == INFINITY) {
+            lines.push_back("t = inf: the plane is too far away for a float, so the ray never "
+                            "reaches it");
+        }
+        for (int axis = 0; axis < 3; ++axis) {
+            if (record.axes[axis].check != CHECK_NOT_MADE) {
+                lines.push_back(checkLine(record, boxMin, boxMax, axis));
+            }
+        }
+    }
+    lines.push_back(outcomeText(record));
+    return lines;
+}
