@@ -2,6 +2,7 @@
 #include "options.h"
 
 #include "console.h"
+#include "explain.h"
 #include "scene.h"
 
 #include <algorithm>
@@ -34,9 +35,32 @@ template <typename... Parts> Options refuse(Options& options, const Parts&... wh
 
 } // namespace
 
+// Refuses options that make no sense together, naming one of them.
+Options refuseCombinations(Options& options, const std::string& glutOption) {
+    if (options.explain && !options.print) {
+        return refuse(options, "option '--explain' needs '--print': the window does not show "
+                               "the steps yet");
+    }
+    if (!options.print) {
+        return options;
+    }
+    if (!options.snapshot.empty()) {
+        return refuse(options, "option '--snapshot' cannot go with '--print'");
+    }
+    if (options.about) {
+        return refuse(options, "option '--about' cannot go with '--print': there is no window "
+                               "to show its line in");
+    }
+    if (!glutOption.empty()) {
+        return refuse(options, "option '", glutOption, "' cannot go with '--print'");
+    }
+    return options;
+}
+
 Options parseOptions(int argc, const char* const* argv) {
     Options options;
     std::vector<std::string> seen;
+    std::string glutOption; // the first of GLUT's options, which need a window
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         const int glutValues = glutOptionValues(word);
@@ -47,6 +71,7 @@ Options parseOptions(int argc, const char* const* argv) {
             if (word == "-display") {
                 options.display = argv[i + 1];
             }
+            glutOption = glutOption.empty() ? word : glutOption;
             i += glutValues;
             continue;
         }
@@ -64,7 +89,8 @@ Options parseOptions(int argc, const char* const* argv) {
             options.hasBox = true;
             numbers = options.box;
             count = 4;
-        } else if (word != "--help" && word != "--about" && word != "--snapshot") {
+        } else if (word != "--help" && word != "--version" && word != "--about" &&
+                   word != "--snapshot" && word != "--print" && word != "--explain") {
             const bool option = word.rfind('-', 0) == 0;
             return refuse(options, option ? "unknown option '" : "unexpected argument '",
                           shown(word), "'");
@@ -73,11 +99,15 @@ Options parseOptions(int argc, const char* const* argv) {
             return refuse(options, "option '", word, "' given twice");
         }
         seen.push_back(word);
-        if (word == "--help") {
-            options.help = true;
+        // --help and --version answer at once; a refusal before them decides first.
+        if (word == "--help" || word == "--version") {
+            options.help = word == "--help";
+            options.version = word == "--version";
             return options;
         }
         options.about = options.about || word == "--about";
+        options.print = options.print || word == "--print";
+        options.explain = options.explain || word == "--explain";
         if (word == "--snapshot") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
                 return refuse(options, "option '--snapshot' needs a file name");
@@ -96,7 +126,7 @@ Options parseOptions(int argc, const char* const* argv) {
             }
         }
     }
-    return options;
+    return refuseCombinations(options, glutOption);
 }
 
 void applyOptions(const Options& options) {
@@ -130,6 +160,29 @@ int finishOutput(std::FILE* out) {
     return 1;
 }
 
+void printAnswer(const Options& options, std::FILE* out) {
+    createBox();
+    resetRay();
+    applyOptions(options);
+    RayTestRecord record;
+    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    if (options.explain) {
+        for (const std::string& line :
+             explainSteps(record, &boxPlanes[0], &boxPlanes[3], rayStart, rayDir)) {
+            std::fprintf(out, "%s\n", line.c_str());
+        }
+    } else {
+        std::fprintf(out, "%s\n", outcomeText(record).c_str());
+    }
+}
+
+void printVersion(std::FILE* out) {
+    std::fputs("ray-box-collision " RAYBOX_VERSION "\n"
+               "Copyright (c) The ray-box collision authors. MIT License: the LICENSE file, or\n"
+               "/usr/share/doc/ray-box-collision/copyright where installed.\n",
+               out);
+}
+
 void printUsage(std::FILE* out) {
     std::fputs("Usage: ray-box-collision [OPTION]...\n"
                "An interactive demonstration of a ray meeting an axis-aligned box. The window\n"
@@ -145,7 +198,14 @@ void printUsage(std::FILE* out) {
                "  --about                    start with the about line shown\n"
                "  --snapshot FILE.png        draw the first frame, save it as a PNG, print\n"
                "                             FILE.png and exit (needs a display)\n"
+               "  --print                    print the outcome the window would show and exit,\n"
+               "                             with no window and no display\n"
+               "  --explain                  with --print, first print the test's steps: where\n"
+               "                             the start lies on each axis, the candidate planes\n"
+               "                             and their distances t, the entry plane, and the\n"
+               "                             checks at the entry point\n"
                "  --help                     print this text and exit\n"
+               "  --version                  print the version and licence and exit\n"
                "GLUT's own options, such as -display DISPLAY, are taken as well.\n"
                "\n"
                "Keys in the window: w, d, a and s select the top, bottom, left or right plane;\n"

@@ -7,7 +7,10 @@
 // What the command line asks for. Numbers are only meaningful where their flag is set.
 struct Options {
     bool help = false;
+    bool version = false;
     bool about = false;
+    bool print = false;   // answer on standard output, with no window
+    bool explain = false; // with print, the test's steps before the answer
     bool hasStart = false;
     bool hasDir = false;
     bool hasBox = false;
@@ -29,9 +32,16 @@ Options parseOptions(int argc, const char* const* argv);
 // Writes the scene the options ask for over the start-up scene.
 void applyOptions(const Options& options);
 
+// For --print: runs the ray-box test on the start-up scene with the options applied and
+// writes its outcome, after its steps with --explain, one line each.
+void printAnswer(const Options& options, std::FILE* out);
+
 // Flushes the program's own output. If it could not be written, says so on standard error
 // and returns 1; otherwise 0.
 int finishOutput(std::FILE* out);
+
+// The --version text: the program's name and version, then its licence.
+void printVersion(std::FILE* out);
 
 // The --help text: what the program is, its options, keys, menu and drag rule.
 void printUsage(std::FILE* out);

@@ -5,7 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+# A virtual display is only needed where there is no screen.
+if [ -n "${DISPLAY:-}" ]; then
+  scripts/install-deps.sh build
+else
+  scripts/install-deps.sh xvfb
+fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target ray-box-collision
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DRAYBOX_WARNINGS_AS_ERRORS="$werror" >/dev/null

@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -25,7 +26,6 @@ extern "C" {
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <random>
 #include <thread>
 
@@ -442,6 +442,12 @@ TEST(Program, CommandLine) {
         {"--snapshot", "option '--snapshot' needs a file name"},
         {"--snapshot ''", "option '--snapshot' needs a file name"},
         {"--" + word, "unknown option '--" + word.substr(0, 58) + "\u2026'"},
+        {"--print --snapshot x.png", "option '--snapshot' cannot go with '--print'"},
+        {"--explain", "option '--explain' needs '--print': the window does not show the steps yet"},
+        {"--print --about",
+         "option '--about' cannot go with '--print': there is no window to show its line in"},
+        {"--print -geometry 1x1", "option '-geometry' cannot go with '--print'"},
+        {"--print --explain --dir 1", "option '--dir' needs 2 numbers"},
     };
     for (const auto& [options, why] : refusals) {
         EXPECT_EQ(run(options, false), Outcome(2, "", "ray-box-collision: " + why + TRY));
@@ -459,17 +465,16 @@ TEST(Program, CommandLine) {
     EXPECT_EQ(err, "");
 }
 
-// Reads everything that arrives on a descriptor, on a thread of its own, until it closes.
-std::future<std::string> readAll(int fd) {
-    return std::async(std::launch::async, [fd] {
-        std::string bytes;
-        char buffer[4096];
-        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
-        close(fd);
-        return bytes;
-    });
+// What is waiting to be read on a descriptor, without waiting for more; it is closed.
+std::string drain(int fd) {
+    std::string bytes;
+    char buffer[4096];
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return bytes;
 }
 
 TEST(Program, Snapshots) {
@@ -510,19 +515,19 @@ TEST(Program, Snapshots) {
     EXPECT_EQ(
         run("--snapshot " + at("x.png") + " >" + at("full")),
         Outcome(1, "", "ray-box-collision: cannot write the output: No space left on device\n"));
+    // The pipe is held open for reading and the socket listens, so the picture (smaller
+    // than their buffers) waits there until the program has ended.
     ASSERT_EQ(mkfifo(at("fifo").c_str(), 0644), 0);
-    auto fifo = std::async(std::launch::async, [&] { return slurp(at("fifo")); });
+    const int fifo = open(at("fifo").c_str(), O_RDWR);
     EXPECT_EQ(std::get<0>(run("--snapshot " + at("fifo"))), 0);
-    EXPECT_EQ(readPng(fifo.get()).width, 640);
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    EXPECT_EQ(readPng(drain(fifo)).width, 640);
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
     sockaddr_un address{AF_UNIX, {}};
     at("socket").copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     listen(listener, 1);
-    auto received = std::async(std::launch::async,
-                               [&] { return readAll(accept(listener, nullptr, nullptr)).get(); });
     EXPECT_EQ(std::get<0>(run("--snapshot " + at("socket"))), 0);
-    EXPECT_EQ(readPng(received.get()).width, 640);
+    EXPECT_EQ(readPng(drain(accept(listener, nullptr, nullptr))).width, 640);
     EXPECT_TRUE(fs::is_character_file(at("null")) && fs::is_fifo(at("fifo")) &&
                 fs::is_socket(at("socket")));
     // Standard output itself takes the picture, and nothing else.

@@ -1,5 +1,6 @@
 // One frame: the box, the ray test and its outcome, status lines and the text overlay.
 #include "clip.h"
+#include "explain.h"
 #include "scene.h"
 #include "viewer.h"
 
@@ -64,26 +65,22 @@ void onIdle() {
 // so the window keeps redrawing while the ray misses. The test runs at least once in
 // every frame, so a frame never shows an outcome older than the scene it draws.
 void runRayTest() {
-    const float* boxMin = &boxPlanes[0];
-    const float* boxMax = &boxPlanes[3];
-    float hit[3] = {0.0f, 0.0f, 0.0f};
+    RayTestRecord record;
     do {
-        const RayTestResult result = rayBoxIntersect(boxMin, boxMax, rayStart, rayDir, hit);
-        lastResult = result;
-        switch (result) {
+        lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+        const std::string outcome = outcomeText(record);
+        switch (record.result) {
         case RAY_HIT:
             glColor3f(1.0f, 0.0f, 0.0f);
-            drawText(RESULT_X, RESULT_Y, "Collision at { X = %f; Y = %f; Z = %f }",
-                     static_cast<double>(hit[0]), static_cast<double>(hit[1]),
-                     static_cast<double>(hit[2]));
-            drawRay(hit);
+            drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
+            drawRay(record.hit);
             return;
         case RAY_INSIDE:
-            drawText(static_cast<int>(windowWidth * INSIDE_X_FRACTION), RESULT_Y,
-                     "start point is inside box.");
+            drawText(static_cast<int>(windowWidth * INSIDE_X_FRACTION), RESULT_Y, "%s",
+                     outcome.c_str());
             return;
         case RAY_MISS:
-            drawText(RESULT_X, RESULT_Y, "No Intersection");
+            drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
             glutPostRedisplay();
             glutIdleFunc(onIdle);
             sweepParam = sweepParam + SWEEP_STEP;

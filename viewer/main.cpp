@@ -87,7 +87,7 @@ void endWithWindow() {
 void onSnapshotTimeout(int) {
     constexpr char why[] = "ray-box-collision: no picture could be had in 10 seconds\n";
     static_assert(SNAPSHOT_SECONDS == 10, "the message names the time");
-    write(STDERR_FILENO, why, sizeof why - 1);
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, why, sizeof why - 1);
     _exit(1);
 }
 
@@ -135,6 +135,14 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         printUsage(stdout);
+        return finishOutput(stdout);
+    }
+    if (options.version) {
+        printVersion(stdout);
+        return finishOutput(stdout);
+    }
+    if (options.print) {
+        printAnswer(options, stdout);
         return finishOutput(stdout);
     }
     displayOption = options.display;
