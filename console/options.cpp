@@ -37,10 +37,6 @@ template <typename... Parts> Options refuse(Options& options, const Parts&... wh
 
 // Refuses options that make no sense together, naming one of them.
 Options refuseCombinations(Options& options, const std::string& glutOption) {
-    if (options.explain && !options.print) {
-        return refuse(options, "option '--explain' needs '--print': the window does not show "
-                               "the steps yet");
-    }
     if (!options.print) {
         return options;
     }
@@ -200,10 +196,12 @@ void printUsage(std::FILE* out) {
                "                             FILE.png and exit (needs a display)\n"
                "  --print                    print the outcome the window would show and exit,\n"
                "                             with no window and no display\n"
-               "  --explain                  with --print, first print the test's steps: where\n"
-               "                             the start lies on each axis, the candidate planes\n"
-               "                             and their distances t, the entry plane, and the\n"
-               "                             checks at the entry point\n"
+               "  --explain                  show the test's steps: where the start lies on each\n"
+               "                             axis, the candidate planes and their distances t,\n"
+               "                             the entry plane and the checks at the entry point;\n"
+               "                             printed first with --print, else drawn in the\n"
+               "                             window (or snapshot), where the pointer can also\n"
+               "                             drag the ray's start dot and its arrow head\n"
                "  --help                     print this text and exit\n"
                "  --version                  print the version and licence and exit\n"
                "GLUT's own options, such as -display DISPLAY, are taken as well.\n"

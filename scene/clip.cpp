@@ -26,6 +26,15 @@ std::array<double, 3> colourAt(int triangle, double u, double v) {
 
 } // namespace
 
+double unitsPerPixel(int width, int height, double span) {
+    return span / std::max(1, std::min(width, height));
+}
+
+Region shownRegion(int width, int height, double span) {
+    const double units = unitsPerPixel(width, height, span);
+    return {0, 0, std::max(width, 1) * units, std::max(height, 1) * units};
+}
+
 Region viewRegion(int width, int height, double span) {
     const double w = width > 0 ? width : 1;
     const double h = height > 0 ? height : 1;

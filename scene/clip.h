@@ -32,6 +32,13 @@ struct BoxPieces {
 // is drawn within it looks the same cut or not, near enough that GL draws it exactly.
 Region viewRegion(int width, int height, double span);
 
+// Scene units per window pixel: the shorter side spans `span` units (a zero side counts as
+// one pixel). The same on both axes.
+double unitsPerPixel(int width, int height, double span);
+
+// The region the window shows itself, without the margin of viewRegion.
+Region shownRegion(int width, int height, double span);
+
 // Whether the point (x, y) lies within the region.
 bool contains(const Region& region, double x, double y);
 

@@ -54,6 +54,36 @@ extern "C" void glutIdleFunc(void (*callback)()) {
 
 namespace {
 
+// Vertices with a coordinate that is not finite, sent to GL by the viewer.
+int nonFiniteVertices = 0;
+template <typename... Values> void countNonFinite(Values... values) {
+    nonFiniteVertices += (0 + ... + (std::isfinite(static_cast<double>(values)) ? 0 : 1));
+}
+template <typename Function> Function next(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+extern "C" void glVertex2d(double x, double y) {
+    countNonFinite(x, y);
+    next<void (*)(double, double)>("glVertex2d")(x, y);
+}
+extern "C" void glVertex2dv(const double* v) {
+    countNonFinite(v[0], v[1]);
+    next<void (*)(const double*)>("glVertex2dv")(v);
+}
+extern "C" void glVertex3f(float x, float y, float z) {
+    countNonFinite(x, y, z);
+    next<void (*)(float, float, float)>("glVertex3f")(x, y, z);
+}
+extern "C" void glVertex3fv(const float* v) {
+    countNonFinite(v[0], v[1], v[2]);
+    next<void (*)(const float*)>("glVertex3fv")(v);
+}
+
+namespace {
+
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
@@ -201,6 +231,7 @@ Frame frameOf(const std::string& options) {
     resetRay();
     aboutShown = 0;
     applyOptions(parsed);
+    teachingView = parsed.explain;
     onIdle();
     drawFrame();
     return readBackBuffer();
@@ -251,29 +282,32 @@ std::uint32_t pure(std::uint32_t pixel) {
 TEST(Frame, Scenes) {
     openViewer();
     EXPECT_EQ(idleCallback, onIdle) << "registered at start-up";
-    for (const auto& [options, width, height, x, y, text, colour] : TEXTS) {
-        SCOPED_TRACE(std::string(options) + " " + std::to_string(width) + " " + text);
-        resize(width, height);
-        const int before = redisplays;
-        const Frame f = frameOf(options);
-        EXPECT_TRUE(hasText(f, x, y, text, colour));
-        EXPECT_EQ(f.count(GREEN, 0, 50, width, 66) == 0, aboutShown == 0) << "about line";
-        EXPECT_EQ(f.count(YELLOW, 0, 60, 80, height) > 0, lastResult == RAY_HIT) << "segment";
-        // A miss asks for the next frame and the idle reset; the others ask for nothing.
-        EXPECT_EQ(redisplays > before, lastResult == RAY_MISS);
-        EXPECT_EQ(idleCallback == onIdle, lastResult == RAY_MISS);
-        if (options[0] == '\0') {
-            // The shorter side shows 30 units, 16 px a unit either way: box (5, 10)-(15, 25)
-            // with red, green, blue and yellow corners from the bottom left.
-            EXPECT_EQ(pure(f.at(83, 163)), RED);
-            EXPECT_EQ(pure(f.at(237, 163)), GREEN);
-            EXPECT_EQ(pure(f.at(237, 397)), BLUE);
-            EXPECT_EQ(pure(f.at(83, 397)), YELLOW);
-            // From (-1, 0.5) to (5, 12.5): scene y 6.5 (row 104) is crossed at x 2 (pixel
-            // 32) by one unblended run of lineWidth pixels, and nothing is past the hit.
-            EXPECT_EQ(f.count(YELLOW, 0, 104, 80, 105), lineWidth);
-            EXPECT_EQ(f.at(32, 104), YELLOW);
-            EXPECT_EQ(f.count(YELLOW, 0, 215, 80, 480), 0);
+    // Each frame plain, and with the teaching view over it: the frame's own texts the same.
+    for (const auto& [plain, width, height, x, y, text, colour] : TEXTS) {
+        for (const std::string& options : {std::string(plain), plain + std::string(" --explain")}) {
+            SCOPED_TRACE(options + " " + std::to_string(width) + " " + text);
+            resize(width, height);
+            const int before = redisplays;
+            const Frame f = frameOf(options);
+            EXPECT_TRUE(hasText(f, x, y, text, colour));
+            EXPECT_EQ(f.count(GREEN, 0, 50, width, 66) == 0, aboutShown == 0) << "about line";
+            EXPECT_EQ(f.count(YELLOW, 0, 60, 80, height) > 0, lastResult == RAY_HIT) << "segment";
+            // A miss asks for the next frame and the idle reset; the others ask for nothing.
+            EXPECT_EQ(redisplays > before, lastResult == RAY_MISS);
+            EXPECT_EQ(idleCallback == onMissIdle, lastResult == RAY_MISS);
+            if (plain[0] == '\0') {
+                // The shorter side shows 30 units, 16 px a unit either way: box (5, 10)-(15, 25)
+                // with red, green, blue and yellow corners from the bottom left.
+                EXPECT_EQ(pure(f.at(83, 163)), RED);
+                EXPECT_EQ(pure(f.at(237, 163)), GREEN);
+                EXPECT_EQ(pure(f.at(237, 397)), BLUE);
+                EXPECT_EQ(pure(f.at(83, 397)), YELLOW);
+                // From (-1, 0.5) to (5, 12.5): scene y 6.5 (row 104) is crossed at x 2 (pixel
+                // 32) by one unblended run of lineWidth pixels, and nothing is past the hit.
+                EXPECT_EQ(f.count(YELLOW, 0, 104, 80, 105), lineWidth);
+                EXPECT_EQ(f.at(32, 104), YELLOW);
+                EXPECT_EQ(f.count(YELLOW, 0, 215, 80, 480), 0);
+            }
         }
     }
     // Boxes far larger than the view still cover it: no pixel between the texts is black.
@@ -299,6 +333,45 @@ TEST(Frame, Scenes) {
     GLfloat raster[4];
     glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
     EXPECT_EQ(raster[0], 199.0f * 9);
+}
+
+constexpr std::uint32_t WHITE = 0xffffff;
+constexpr std::uint32_t GREY = 0x999999;
+constexpr std::uint32_t CYAN = 0x00ffff;
+constexpr std::uint32_t STEPS = 0xb2e6ff;
+
+// The teaching view: a scene, the plane selected, and a pixel or a text expected there.
+const std::tuple<const char*, int, int, int, const char*, std::uint32_t> TEACHING[] = {
+    {"", PLANE_NONE, 80, 440, "", WHITE}, // the entry plane x = 5, across the view
+    {"", PLANE_NONE, 400, 159, "", GREY}, // the other candidate, y = 10
+    {"", PLANE_NONE, 84, 204, "", WHITE}, // the entry point, standing out
+    {"", PLANE_NONE, 84, 72, "x = 5, t = 12", WHITE},
+    {"", PLANE_NONE, 252, 409, "x: start -1 is below minX 5: candidate", STEPS},
+    {"", PLANE_NONE, 252, 304, "z = 0 at t = 12 is within [0, 0]", STEPS},
+    {"", PLANE_NONE, 4, 8, "w d a s: top bottom left right plane  h: help  right button: menu",
+     GREY},
+    {"--start 3 6 --dir 1 0", PLANE_NONE, 52, 96, "", CYAN},   // the start dot
+    {"--start 3 6 --dir 1 0", PLANE_NONE, 90, 96, "", CYAN},   // the arrow head
+    {"--start 3 6 --dir 1 0", PLANE_NONE, 600, 95, "", CYAN},  // the ray to the view's edge
+    {"--start 3 6 --dir 1 0", PLANE_NONE, 84, 99, "", CYAN},   // its crossing of x = 5
+    {"--start 3 6 --dir 1 0", PLANE_TOP, 160, 401, "", WHITE}, // the selected plane
+    {"--start 3 6 --dir 1 0", PLANE_LEFT, 81, 300, "", WHITE},
+    {"--start 10 20", PLANE_NONE, 252, 409, "x: start 10 is within [5, 15]: no", STEPS},
+    {"--dir 0 0", PLANE_NONE, 252, 334, "entry: none, no axis has a candidate plane", STEPS},
+};
+
+TEST(Frame, TeachingView) {
+    openViewer();
+    for (const auto& [options, plane, x, y, text, colour] : TEACHING) {
+        SCOPED_TRACE(std::string(options) + " " + std::to_string(x) + " " + text);
+        selectedPlane = plane;
+        const Frame f = frameOf(options + std::string(" --explain"));
+        if (text[0] == '\0') {
+            EXPECT_EQ(f.at(x, y), colour);
+        } else {
+            EXPECT_TRUE(hasText(f, x, y, text, colour));
+        }
+    }
 }
 
 // What the window shows, as the X server holds it, bottom row first as GL counts.
@@ -331,6 +404,42 @@ TEST(Frame, ResizesShowTheNewSize) {
                                 "ray start = -1.000000 0.500000 0.000000", RED))
                 << width << "x" << height << " in round " << round;
         }
+    }
+}
+
+// Presses a button at one place, drags to another over two motions, and lets go.
+void drag(Window window, int number, int x0, int y0, int x1, int y1) {
+    pointTo(window, x0, y0);
+    button(number, true);
+    // The second motion measures from where the first left off.
+    for (const auto& [x, y] : {std::pair{(x0 + x1) / 2, (y0 + y1) / 2}, {x1, y1}}) {
+        pointTo(window, x, y);
+        EXPECT_TRUE(pumpUntil([x = x, y = y] { return lastMouseX == x && lastMouseY == y; }));
+    }
+    button(number, false);
+}
+
+// In the teaching view the pointer drags the start dot and aims the arrow head; a press
+// elsewhere, or any press without the teaching view, moves the selected plane.
+TEST(Input, TeachingViewDrags) {
+    const Window window = openViewer();
+    rayStart[0] = 3; // (48, 384) in the window, 16 px a unit
+    rayStart[1] = 6;
+    rayDir[0] = 1;
+    rayDir[1] = 0;
+    selectedPlane = PLANE_TOP;
+    // The view, a press and where it is let go, and the start, direction and top after it.
+    const std::tuple<bool, int, int, int, int, std::array<float, 5>> drags[] = {
+        {true, 48, 384, 160, 384, {10, 6, 1, 0, 25}},   // the start dot, to (10, 6)
+        {true, 202, 384, 160, 284, {10, 6, 0, 1, 25}},  // the arrow head, aimed straight up
+        {true, 400, 100, 400, 75, {10, 6, 0, 1, 26}},   // elsewhere: the top plane
+        {false, 160, 384, 160, 359, {10, 6, 0, 1, 27}}, // no teaching view: the top plane
+    };
+    for (const auto& [teaching, x0, y0, x1, y1, after] : drags) {
+        teachingView = teaching;
+        drag(window, 1, x0, y0, x1, y1);
+        EXPECT_EQ((std::array{rayStart[0], rayStart[1], rayDir[0], rayDir[1], boxPlanes[4]}), after)
+            << x0 << ", " << y0;
     }
 }
 
@@ -443,7 +552,6 @@ TEST(Program, CommandLine) {
         {"--snapshot ''", "option '--snapshot' needs a file name"},
         {"--" + word, "unknown option '--" + word.substr(0, 58) + "\u2026'"},
         {"--print --snapshot x.png", "option '--snapshot' cannot go with '--print'"},
-        {"--explain", "option '--explain' needs '--print': the window does not show the steps yet"},
         {"--print --about",
          "option '--about' cannot go with '--print': there is no window to show its line in"},
         {"--print -geometry 1x1", "option '-geometry' cannot go with '--print'"},
@@ -632,7 +740,8 @@ TEST(Program, OutlivesItsConsoleNotItsDisplay) {
 }
 
 // Twenty thousand random calls among frames: keys, drags, menu picks answered with good and
-// bad words, resizes down to one pixel. It ends, and writes nothing to standard error.
+// bad words, resizes down to one pixel, extreme scenes with and without the teaching view.
+// It ends, writes nothing to standard error, and gives GL no error and no NaN.
 TEST(Soak, RandomEventsLeaveItQuiet) {
     openViewer();
     std::mt19937 rng(20261207);
@@ -642,6 +751,7 @@ TEST(Soak, RandomEventsLeaveItQuiet) {
     answer(answers);
     ASSERT_NE(std::freopen("/dev/null", "w", stdout), nullptr);
     testing::internal::CaptureStderr();
+    int glErrors = 0;
     for (int event = 0; event < 20000; ++event) {
         const char key = "wdashWDmpr x"[rng() % 12];
         const int x = static_cast<int>(rng() % 640);
@@ -652,16 +762,26 @@ TEST(Soak, RandomEventsLeaveItQuiet) {
         } else if (kind < 3) {
             onIdle();
             onDisplay();
+            glErrors += glGetError() != GL_NO_ERROR ? 1 : 0;
         } else if (kind == 3) {
             onMenu(key);
         } else if (kind < 6) {
             onKeyboard(static_cast<unsigned char>(key), x, y);
+        } else if (kind == 6) {
+            // Extreme scenes, with and without the teaching view.
+            const float extremes[] = {0, 1e-45f, -1e-45f, 3e38f, -3e38f, 5, 15, 12};
+            float* const values[] = {&rayStart[0],  &rayStart[1],  &rayDir[0],    &rayDir[1],
+                                     &boxPlanes[0], &boxPlanes[1], &boxPlanes[3], &boxPlanes[4]};
+            *values[rng() % 8] = extremes[rng() % 8];
+            teachingView = rng() % 2 == 0;
         } else {
             onMouse(x % 3, y % 2, x, y);
             onMotion(y, x);
         }
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(glErrors, 0);
+    EXPECT_EQ(nonFiniteVertices, 0);
 }
 
 } // namespace

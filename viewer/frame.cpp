@@ -7,8 +7,10 @@
 #include <GL/glu.h>
 #include <GL/glut.h>
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -25,11 +27,16 @@ constexpr double STATUS_LINE_GAP = 30.0;
 // A miss pass repeats until the sweep reaches this value, in steps of SWEEP_STEP.
 constexpr float SWEEP_END = 15.0f;
 constexpr float SWEEP_STEP = 0.25f;
+// The shortest time between the starts of two frames that a miss asks for: 60 a second.
+constexpr std::chrono::microseconds FRAME_INTERVAL{16667};
+
+std::chrono::steady_clock::time_point lastFrameStart;
 
 } // namespace
 
 // Draws the frame into the back buffer, shows it and builds the menu after the first one.
 void onDisplay() {
+    lastFrameStart = std::chrono::steady_clock::now();
     if (resizePending) {
         resizePending = false;
         glutSwapBuffers();
@@ -44,6 +51,11 @@ void onDisplay() {
 void drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT);
     drawBox();
+    // The teaching view goes under everything the frame draws after the box, its texts
+    // above all.
+    if (teachingView) {
+        drawTeachingView();
+    }
     runRayTest();
     drawRayStatus();
     drawAbout();
@@ -60,33 +72,51 @@ void onIdle() {
     glutIdleFunc(nullptr);
 }
 
-// Runs the ray-box test on the current scene and draws its outcome. A miss repeats the
-// test while the sweep advances and asks for another frame and an idle reset each time,
-// so the window keeps redrawing while the ray misses. The test runs at least once in
-// every frame, so a frame never shows an outcome older than the scene it draws.
+// A miss asks for frame after frame. They are shown at most about 60 a second: the idle
+// call between two of them waits for the next one's turn, so an unchanging picture does
+// not take a whole core. Drags and keys wait no longer than that.
+void onMissIdle() {
+    const auto turn = lastFrameStart + FRAME_INTERVAL;
+    if (std::chrono::steady_clock::now() < turn) {
+        std::this_thread::sleep_until(turn);
+    }
+    onIdle();
+}
+
+// Runs the ray-box test on the current scene and draws its outcome: the segment on a hit
+// (and the teaching view's handles) first, then the text over them. A miss repeats the test
+// while the sweep advances and asks for another frame and an idle reset each time, so the
+// window keeps redrawing while the ray misses. The test runs at least once in every frame,
+// so a frame never shows an outcome older than the scene it draws.
 void runRayTest() {
     RayTestRecord record;
+    lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    if (record.result == RAY_HIT) {
+        drawRay(record.hit);
+    }
+    if (teachingView) {
+        drawRayHandles();
+    }
+    const std::string outcome = outcomeText(record);
+    if (record.result == RAY_HIT) {
+        glColor3f(1.0f, 0.0f, 0.0f);
+        drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
+        return;
+    }
+    if (record.result == RAY_INSIDE) {
+        drawText(static_cast<int>(windowWidth * INSIDE_X_FRACTION), RESULT_Y, "%s",
+                 outcome.c_str());
+        return;
+    }
+    float hit[3];
     do {
-        lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
-        const std::string outcome = outcomeText(record);
-        switch (record.result) {
-        case RAY_HIT:
-            glColor3f(1.0f, 0.0f, 0.0f);
-            drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
-            drawRay(record.hit);
-            return;
-        case RAY_INSIDE:
-            drawText(static_cast<int>(windowWidth * INSIDE_X_FRACTION), RESULT_Y, "%s",
-                     outcome.c_str());
-            return;
-        case RAY_MISS:
-            drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
-            glutPostRedisplay();
-            glutIdleFunc(onIdle);
-            sweepParam = sweepParam + SWEEP_STEP;
-            break;
-        }
-    } while (sweepParam < SWEEP_END);
+        drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
+        glutPostRedisplay();
+        glutIdleFunc(onMissIdle);
+        sweepParam = sweepParam + SWEEP_STEP;
+    } while (sweepParam < SWEEP_END &&
+             (lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, hit)) ==
+                 RAY_MISS);
 }
 
 // The box as one quad with red, green, blue and yellow corners, blended across. A box

@@ -85,15 +85,24 @@ void onMenu(int value) {
     glutPostRedisplay();
 }
 
-// Every press and release records where a drag starts from.
-void onMouse(int, int, int x, int y) {
+// Every press and release records where a drag starts from. In the teaching view a press
+// may take hold of the ray's start or its arrow head instead of the selected plane.
+void onMouse(int, int state, int x, int y) {
     lastMouseX = x;
     lastMouseY = y;
+    if (state == GLUT_DOWN) {
+        grabRay(x, y);
+    } else {
+        releaseRay();
+    }
 }
 
-// Moves the selected plane by the pointer's travel since the last event.
+// Moves the ray's start or direction, if a press took hold of them, else the selected plane
+// by the pointer's travel since the last event.
 void onMotion(int x, int y) {
-    dragSelectedPlane(lastMouseX - x, lastMouseY - y);
+    if (!moveRay(x, y)) {
+        dragSelectedPlane(lastMouseX - x, lastMouseY - y);
+    }
     lastMouseX = x;
     lastMouseY = y;
     glutPostRedisplay();

@@ -154,6 +154,7 @@ int main(int argc, char** argv) {
     XSetIOErrorHandler(onDisplayLost);
     startViewer(&argc, argv);
     applyOptions(options);
+    teachingView = options.explain;
     if (!options.snapshot.empty()) {
         const int status = takeSnapshot(options.snapshot);
         return status != 0 ? status : finishOutput(stdout);

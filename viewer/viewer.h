@@ -47,6 +47,23 @@ void drawRayStatus();
 void drawAbout();
 void drawText(int x, int y, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
+// The teaching view (--explain): the method drawn over the frame, and handles on the ray.
+extern bool teachingView;
+// Draws the candidate planes, the ray with its handles and crossings, the selected plane,
+// the steps and the keys, under the frame's own texts.
+void drawTeachingView();
+// The ray's start dot and arrow head, which the pointer can drag; over the hit segment.
+void drawRayHandles();
+// A press at (x, y) window pixels from the top left: true if it took hold of the start dot
+// or the arrow head (teaching view only).
+bool grabRay(int x, int y);
+// Moves what the press took hold of to the pointer; false if it took hold of nothing.
+bool moveRay(int x, int y);
+void releaseRay();
+
+// Registered by a miss pass: waits for the next frame's turn, then resets the sweep.
+void onMissIdle();
+
 void addMenuEntries();
 void onKeyboard(unsigned char key, int x, int y);
 void onMenu(int value);
