@@ -27,10 +27,14 @@ constexpr double STATUS_LINE_GAP = 30.0;
 // A miss pass repeats until the sweep reaches this value, in steps of SWEEP_STEP.
 constexpr float SWEEP_END = 15.0f;
 constexpr float SWEEP_STEP = 0.25f;
-// The shortest time between the starts of two frames that a miss asks for: 60 a second.
+// The shortest time between the starts of two frames that a miss asks for: 60 a second
+// while the user works the window, 30 once it has had no input for IDLE_AFTER.
 constexpr std::chrono::microseconds FRAME_INTERVAL{16667};
+constexpr std::chrono::microseconds RESTING_FRAME_INTERVAL{33333};
+constexpr std::chrono::seconds IDLE_AFTER{1};
 
 std::chrono::steady_clock::time_point lastFrameStart;
+std::chrono::steady_clock::time_point lastInput;
 
 } // namespace
 
@@ -72,12 +76,19 @@ void onIdle() {
     glutIdleFunc(nullptr);
 }
 
-// A miss asks for frame after frame. They are shown at most about 60 a second: the idle
-// call between two of them waits for the next one's turn, so an unchanging picture does
-// not take a whole core. Drags and keys wait no longer than that.
+void noteInput() {
+    lastInput = std::chrono::steady_clock::now();
+}
+
+// A miss asks for frame after frame. The idle call between two of them waits for the next
+// one's turn, so that a picture that does not change does not take a whole core: about 60
+// frames a second while the user works the window, 30 once it has been left alone for a
+// second. Drags and keys wait no longer than one frame's turn.
 void onMissIdle() {
-    const auto turn = lastFrameStart + FRAME_INTERVAL;
-    if (std::chrono::steady_clock::now() < turn) {
+    const auto now = std::chrono::steady_clock::now();
+    const auto turn =
+        lastFrameStart + (now - lastInput < IDLE_AFTER ? FRAME_INTERVAL : RESTING_FRAME_INTERVAL);
+    if (now < turn) {
         std::this_thread::sleep_until(turn);
     }
     onIdle();
@@ -108,9 +119,10 @@ void runRayTest() {
                  outcome.c_str());
         return;
     }
+    // Every repetition would draw the same text at the same place, so it is drawn once.
+    drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
     float hit[3];
     do {
-        drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
         glutPostRedisplay();
         glutIdleFunc(onMissIdle);
         sweepParam = sweepParam + SWEEP_STEP;

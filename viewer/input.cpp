@@ -56,6 +56,7 @@ void addMenuEntries() {
 
 // Plane keys and help; nothing here asks for a redraw.
 void onKeyboard(unsigned char key, int, int) {
+    noteInput();
     if (!selectPlaneForKey(key) && key == 'h') {
         printHelp();
     }
@@ -64,6 +65,7 @@ void onKeyboard(unsigned char key, int, int) {
 // Acts on the picked entry, then always asks for a redraw, so a changed ray or about
 // line shows at once. The separators only redraw.
 void onMenu(int value) {
+    noteInput();
     if (!selectPlaneForKey(value)) {
         switch (value) {
         case 'h':
@@ -88,6 +90,7 @@ void onMenu(int value) {
 // Every press and release records where a drag starts from. In the teaching view a press
 // may take hold of the ray's start or its arrow head instead of the selected plane.
 void onMouse(int, int state, int x, int y) {
+    noteInput();
     lastMouseX = x;
     lastMouseY = y;
     if (state == GLUT_DOWN) {
@@ -100,6 +103,7 @@ void onMouse(int, int state, int x, int y) {
 // Moves the ray's start or direction, if a press took hold of them, else the selected plane
 // by the pointer's travel since the last event.
 void onMotion(int x, int y) {
+    noteInput();
     if (!moveRay(x, y)) {
         dragSelectedPlane(lastMouseX - x, lastMouseY - y);
     }

@@ -63,6 +63,8 @@ void releaseRay();
 
 // Registered by a miss pass: waits for the next frame's turn, then resets the sweep.
 void onMissIdle();
+// Input callbacks say when the user works the window, which a miss then redraws faster.
+void noteInput();
 
 void addMenuEntries();
 void onKeyboard(unsigned char key, int x, int y);

@@ -4,10 +4,12 @@
 
 #include <GL/glu.h>
 #include <GL/glut.h>
+#include <GL/glx.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -23,6 +25,23 @@ const char* geometryOption(int argc, char** argv) {
         }
     }
     return nullptr;
+}
+
+// Asks the GL to show each frame at the display's refresh, where it offers that; the miss
+// pass paces its frames itself where it does not.
+void requestSwapSync() {
+    Display* display = glXGetCurrentDisplay();
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    const std::string offered = extensions != nullptr ? std::string(" ") + extensions + " " : "";
+    const auto proc = [](const char* name) {
+        return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+    };
+    if (offered.find(" GLX_EXT_swap_control ") != std::string::npos) {
+        reinterpret_cast<void (*)(Display*, GLXDrawable, int)>(proc("glXSwapIntervalEXT"))(
+            display, glXGetCurrentDrawable(), 1);
+    } else if (offered.find(" GLX_MESA_swap_control ") != std::string::npos) {
+        reinterpret_cast<int (*)(unsigned int)>(proc("glXSwapIntervalMESA"))(1);
+    }
 }
 
 } // namespace
@@ -54,6 +73,7 @@ void startViewer(int* argc, char** argv) {
             fitWindowPosition(PREFERRED_Y, windowHeight, glutGet(GLUT_SCREEN_HEIGHT)));
     }
     glutCreateWindow("ray-box collision");
+    requestSwapSync();
     initScene();
 
     glutDisplayFunc(onDisplay);
