@@ -10,7 +10,7 @@ namespace {
 constexpr const char* AXIS_NAMES = "xyz";
 
 std::string axisName(int axis) {
-    return std::string(1, AXIS_NAMES[axis]);
+    return {AXIS_NAMES + axis, 1};
 }
 
 // "minX", "maxY" and the like.
@@ -142,6 +142,7 @@ std::vector<std::string> explainSteps(const RayTestRecord& record, const float b
                                       const float boxMax[3], const float origin[3],
                                       const float dir[3]) {
     std::vector<std::string> lines;
+    lines.reserve(8);
     for (int axis = 0; axis < 3; ++axis) {
         lines.push_back(axisLine(record, boxMin, boxMax, origin, dir, axis));
     }
@@ -150,8 +151,8 @@ std::vector<std::string> explainSteps(const RayTestRecord& record, const float b
     } else {
         lines.push_back(entryLine(record));
         if (record.entryT == INFINITY) {
-            lines.push_back("t = inf: the plane is too far away for a float, so the ray never "
-                            "reaches it");
+            lines.emplace_back("t = inf: the plane is too far away for a float, so the ray "
+                               "never reaches it");
         }
         for (int axis = 0; axis < 3; ++axis) {
             if (record.axes[axis].check != CHECK_NOT_MADE) {

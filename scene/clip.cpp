@@ -48,14 +48,11 @@ bool contains(const Region& region, double x, double y) {
     return x >= region.minX && x <= region.maxX && y >= region.minY && y <= region.maxY;
 }
 
-// Liang-Barsky: the part of the segment inside is a range [t0, t1] of its parameter. The
-// parameter runs from the end nearer the origin, so that a segment with one end far away
-// is cut as exactly as one with both ends near.
-bool clipSegment(const Region& region, double a[2], double b[2]) {
-    const auto size = [](const double p[2]) { return std::max(std::abs(p[0]), std::abs(p[1])); };
-    if (size(a) > size(b)) {
-        return clipSegment(region, b, a);
-    }
+namespace {
+
+// Liang-Barsky: the part of the segment inside is a range [t0, t1] of its parameter, which
+// runs from a to b.
+bool clipFrom(const Region& region, double a[2], double b[2]) {
     const double dx = b[0] - a[0];
     const double dy = b[1] - a[1];
     double t0 = 0.0;
@@ -87,6 +84,15 @@ bool clipSegment(const Region& region, double a[2], double b[2]) {
     b[0] = start[0] + t1 * dx;
     b[1] = start[1] + t1 * dy;
     return true;
+}
+
+} // namespace
+
+// The parameter runs from the end nearer the origin, so that a segment with one end far
+// away is cut as exactly as one with both ends near.
+bool clipSegment(const Region& region, double a[2], double b[2]) {
+    const auto size = [](const double p[2]) { return std::max(std::abs(p[0]), std::abs(p[1])); };
+    return size(a) > size(b) ? clipFrom(region, b, a) : clipFrom(region, a, b);
 }
 
 // The box's rectangle is cut to the region exactly (minimum and maximum of the bounds),

@@ -41,6 +41,17 @@ void resetRay() {
 
 namespace {
 
+// How a coordinate of the entry point compares with its axis's bounds; NaN is below min.
+BoundsCheck checkBounds(float value, float min, float max) {
+    if (!(value >= min)) {
+        return CHECK_BELOW_MIN;
+    }
+    if (value > max) {
+        return CHECK_ABOVE_MAX;
+    }
+    return std::isinf(value) ? CHECK_INFINITE : CHECK_WITHIN;
+}
+
 // The one implementation of the test. With a record it notes each step there; without one
 // (nullptr, known when it is compiled) the notes compile to nothing.
 // Every comparison below is written so that a NaN operand takes the intended branch:
@@ -51,7 +62,6 @@ RayTestResult intersect(const float boxMin[3], const float boxMax[3], const floa
     float candidate[3] = {};
     float distance[3];
     bool inside = true;
-
     for (int i = 0; i < 3; ++i) {
         // 1. Classify the axis; only the nearer bound is a candidate plane.
         AxisSide side = SIDE_BETWEEN;
@@ -118,10 +128,7 @@ RayTestResult intersect(const float boxMin[3], const float boxMax[3], const floa
         }
         hit[i] = static_cast<float>(static_cast<double>(origin[i]) +
                                     static_cast<double>(entry) * static_cast<double>(dir[i]));
-        const BoundsCheck check = !(hit[i] >= boxMin[i]) ? CHECK_BELOW_MIN
-                                  : hit[i] > boxMax[i]   ? CHECK_ABOVE_MAX
-                                  : std::isinf(hit[i])   ? CHECK_INFINITE
-                                                         : CHECK_WITHIN;
+        const BoundsCheck check = checkBounds(hit[i], boxMin[i], boxMax[i]);
         if constexpr (RECORD) {
             record->axes[i].hit = hit[i];
             record->axes[i].check = check;

@@ -103,8 +103,12 @@ std::string followLinks(std::string path) {
         }
         target.resize(static_cast<std::size_t>(n));
         const std::size_t slash = path.rfind('/');
-        path = target[0] == '/' || slash == std::string::npos ? target
-                                                              : path.substr(0, slash + 1) + target;
+        if (target[0] == '/' || slash == std::string::npos) {
+            path = target;
+        } else {
+            path.resize(slash + 1);
+            path += target;
+        }
     }
     return path;
 }
