@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <numeric>
 
 namespace {
 
@@ -68,13 +70,13 @@ std::string entryLine(const RayTestRecord& record) {
     }
     if (!(t >= 0.0f)) {
         // The -1 that marks an axis without a candidate is no distance to speak of.
-        float largest = t;
-        if (!record.axes[chosen].hasDistance) {
-            largest = -INFINITY;
-            for (const AxisStep& step : record.axes) {
-                largest = step.hasDistance && step.t > largest ? step.t : largest;
-            }
-        }
+        const float largest =
+            record.axes[chosen].hasDistance
+                ? t
+                : std::accumulate(std::begin(record.axes), std::end(record.axes), -INFINITY,
+                                  [](float most, const AxisStep& step) {
+                                      return step.hasDistance && step.t > most ? step.t : most;
+                                  });
         return "entry: none, the largest t is " + shortest(largest) +
                (std::isnan(largest) ? ", which is not a number"
                                     : ": every candidate plane lies behind the start");

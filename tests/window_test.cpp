@@ -458,14 +458,7 @@ TEST(Input, KeysDragsAndMenu) {
     for (const auto& [keys, number, x0, y0, x1, y1, box] : drags) {
         type(window, keys);
         const int before = redisplays;
-        pointTo(window, x0, y0);
-        button(number, true);
-        // The second motion measures from where the first left off.
-        for (const auto& [x, y] : {std::pair{(x0 + x1) / 2, (y0 + y1) / 2}, {x1, y1}}) {
-            pointTo(window, x, y);
-            EXPECT_TRUE(pumpUntil([x = x, y = y] { return lastMouseX == x && lastMouseY == y; }));
-        }
-        button(number, false);
+        drag(window, number, x0, y0, x1, y1);
         EXPECT_EQ((std::array{boxPlanes[0], boxPlanes[1], boxPlanes[3], boxPlanes[4]}), box)
             << keys;
         EXPECT_EQ(redisplays, before + 2) << keys;

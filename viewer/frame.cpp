@@ -185,6 +185,10 @@ void drawRay(const float hit[3]) {
     }
 }
 
+int directionLineY() {
+    return static_cast<int>(windowHeight * STATUS_Y_FRACTION - STATUS_LINE_GAP);
+}
+
 // The ray's start and direction in red, near the top of the window.
 void drawRayStatus() {
     glColor3f(1.0f, 0.0f, 0.0f);
@@ -192,9 +196,8 @@ void drawRayStatus() {
     const double startY = windowHeight * STATUS_Y_FRACTION;
     drawText(x, static_cast<int>(startY), "ray start = %f %f %f", static_cast<double>(rayStart[0]),
              static_cast<double>(rayStart[1]), static_cast<double>(rayStart[2]));
-    drawText(x, static_cast<int>(startY - STATUS_LINE_GAP), "ray dir = %f %f %f",
-             static_cast<double>(rayDir[0]), static_cast<double>(rayDir[1]),
-             static_cast<double>(rayDir[2]));
+    drawText(x, directionLineY(), "ray dir = %f %f %f", static_cast<double>(rayDir[0]),
+             static_cast<double>(rayDir[1]), static_cast<double>(rayDir[2]));
 }
 
 // Green is set either way; the line itself only when the about toggle is on.

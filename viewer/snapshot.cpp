@@ -56,10 +56,8 @@ bool isOpenOn(const struct stat& file, int fd) {
 // /dev/stdout and its like through the descriptor they name, a socket by connecting to it.
 std::string writeInPlace(const std::string& path, const struct stat& file,
                          const std::vector<unsigned char>& bytes) {
-    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
-        if (isOpenOn(file, fd)) {
-            return writeAll(fd, bytes);
-        }
+    if (isOpenOn(file, STDOUT_FILENO) || isOpenOn(file, STDERR_FILENO)) {
+        return writeAll(isOpenOn(file, STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO, bytes);
     }
     int fd = -1;
     if (S_ISSOCK(file.st_mode)) {

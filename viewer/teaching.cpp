@@ -193,7 +193,7 @@ void drawSteps(const RayTestRecord& record) {
     const int boxRight = static_cast<int>(
         std::clamp(std::max(boxPlanes[0], boxPlanes[3]) / units() + 12.0, 0.0, 1e6));
     const int left = boxRight + 20 * CHAR_PIXELS <= windowWidth ? boxRight : windowWidth / 2;
-    const int top = static_cast<int>(windowHeight * 0.9523809523809523 - 30.0) - 18;
+    const int top = directionLineY() - 18; // below the direction line, with a gap
     const int columns = (windowWidth - left - 4) / CHAR_PIXELS;
     if (columns < 8) {
         return;

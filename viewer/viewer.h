@@ -44,6 +44,8 @@ void runRayTest();
 void drawBox();
 void drawRay(const float hit[3]);
 void drawRayStatus();
+// The direction status line's text position from the bottom, the lower of the two lines.
+int directionLineY();
 void drawAbout();
 void drawText(int x, int y, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
