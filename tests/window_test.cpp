@@ -272,6 +272,8 @@ const std::tuple<const char*, int, int, int, int, const char*, std::uint32_t> TE
     {"--box 15 10 5 25 --start 0 12 --dir 1 0", 640, 480, 34, 34,
      "Collision at { X = 15.000000; Y = 12.000000; Z = 0.000000 }", RED},
     {"", 480, 640, 160, 609, "ray start = -1.000000 0.500000 0.000000", RED},
+    // Short: the teaching view's steps must stop above the about line.
+    {"--about", 640, 240, 34, 54, "ray-box collision demo by Kestrin", GREEN},
 };
 
 // Each channel rounded to 0 or 255: the box's corner colours blend inwards.
@@ -586,6 +588,9 @@ TEST(Program, Snapshots) {
     EXPECT_EQ(run("--start 10 20 --snapshot " + inside), Outcome(0, inside + "\n", ""));
     EXPECT_TRUE(hasText(readPng(slurp(inside)), 400, 34, "start point is inside box.", YELLOW));
     EXPECT_EQ(fs::status(inside).permissions(), fs::perms(0644)) << "as any new file, umask 022";
+    EXPECT_EQ(std::get<0>(run("--explain --start 10 20 --snapshot " + inside)), 0);
+    EXPECT_TRUE(hasText(readPng(slurp(inside)), 252, 409, "x: start 10 is within [5, 15]: no",
+                        STEPS)); // the teaching view's steps
     // Without a window on screen: a screen too small to show it, and a window kept iconic.
     const std::string small = "timeout 20 xvfb-run -a -s '-screen 0 400x300x24' " RAYBOX_PROGRAM;
     for (const std::string& command :

@@ -228,8 +228,6 @@ void drawTeachingView() {
     drawSteps(record);
     glColor3f(0.6f, 0.6f, 0.6f);
     drawText(4, KEYS_Y, "%s", "w d a s: top bottom left right plane  h: help  right button: menu");
-    // The frame's texts that follow take the current colour, yellow after the box.
-    glColor3f(1.0f, 1.0f, 0.0f);
 }
 
 void drawRayHandles() {
@@ -248,6 +246,7 @@ void drawRayHandles() {
         glVertex2d((base.x + dy * ARROW_LENGTH / 2) * u, (base.y - dx * ARROW_LENGTH / 2) * u);
         glEnd();
     }
+    // The frame's texts that follow take the current colour, yellow after the box.
     glColor3f(1.0f, 1.0f, 0.0f);
 }
 
