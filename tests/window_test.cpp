@@ -562,6 +562,11 @@ TEST(Program, CommandLine) {
         run("", false),
         Outcome(1, "",
                 "ray-box-collision: cannot open a display: DISPLAY is not set\n" + NO_SCREEN));
+    // --version, like --help, answers unless a refusal comes first.
+    const auto [version, text, none] = run("--version --bogus", false);
+    EXPECT_EQ(std::pair(version, text.substr(0, text.find('\n'))),
+              std::pair(0, std::string("ray-box-collision " RAYBOX_VERSION)));
+    EXPECT_EQ(std::get<0>(run("--bogus --version", false)), 2);
     const auto [status, usage, err] = run("--start 1 2 --help --bogus", false);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(usage.rfind("Usage: ray-box-collision [OPTION]...\n", 0), 0u);
