@@ -30,6 +30,8 @@ install(FILES README.md CHANGELOG.md ${raybox_changelog} DESTINATION ${raybox_do
 # The licence as Debian reads it; the README's pictures keep their relative paths.
 install(FILES packaging/copyright DESTINATION ${raybox_doc})
 install(FILES docs/hit.png docs/miss.png docs/inside.png docs/crossed.png
+  docs/teach-hit.png docs/teach-inside.png docs/teach-tie.png docs/teach-crossed.png
+  docs/teach-behind.png docs/teach-zero.png docs/teach-beside.png
   DESTINATION ${raybox_doc}/docs)
 
 set(CPACK_GENERATOR DEB)
