@@ -59,15 +59,22 @@ Pixel startPixel() {
     return {rayStart[0] / units(), rayStart[1] / units()};
 }
 
-// Where the arrow head's tip is, if the ray has a direction.
-bool arrowPixel(Pixel& tip) {
+// The arrow head: its tip in pixels and the ray's unit direction it points along.
+struct Arrow {
+    Pixel tip;
+    double dx;
+    double dy;
+};
+
+// The arrow head, if the ray has a direction: its tip ARROW_PIXELS along from the start.
+bool arrowHead(Arrow& arrow) {
     double dx = 0.0;
     double dy = 0.0;
     if (!unitDirection(dx, dy)) {
         return false;
     }
     const Pixel start = startPixel();
-    tip = {start.x + dx * ARROW_PIXELS, start.y + dy * ARROW_PIXELS};
+    arrow = {{start.x + dx * ARROW_PIXELS, start.y + dy * ARROW_PIXELS}, dx, dy};
     return true;
 }
 
@@ -233,12 +240,13 @@ void drawTeachingView() {
 void drawRayHandles() {
     glColor3f(0.0f, 1.0f, 1.0f);
     drawMark(rayStart[0], rayStart[1], 9.0f);
-    Pixel tip{};
-    double dx = 0.0;
-    double dy = 0.0;
+    Arrow arrow{};
     const double u = units();
-    if (arrowPixel(tip) && unitDirection(dx, dy) &&
-        contains(viewRegion(windowWidth, windowHeight, SCENE_SPAN), tip.x * u, tip.y * u)) {
+    if (arrowHead(arrow) && contains(viewRegion(windowWidth, windowHeight, SCENE_SPAN),
+                                     arrow.tip.x * u, arrow.tip.y * u)) {
+        const Pixel& tip = arrow.tip;
+        const double dx = arrow.dx;
+        const double dy = arrow.dy;
         const Pixel base{tip.x - dx * ARROW_LENGTH, tip.y - dy * ARROW_LENGTH};
         glBegin(GL_TRIANGLES);
         glVertex2d(tip.x * u, tip.y * u);
@@ -257,15 +265,13 @@ bool grabRay(int x, int y) {
     }
     const Pixel press{static_cast<double>(x), static_cast<double>(windowHeight - y)};
     const Pixel start = startPixel();
-    Pixel tip{};
+    Arrow arrow{};
     if (std::hypot(press.x - start.x, press.y - start.y) <= GRAB_PIXELS) {
         held = HANDLE_START;
-    } else if (arrowPixel(tip)) {
+    } else if (arrowHead(arrow)) {
         // The arrow head's middle, a little behind its tip.
-        double dx = 0.0;
-        double dy = 0.0;
-        unitDirection(dx, dy);
-        const Pixel middle{tip.x - dx * ARROW_LENGTH / 2, tip.y - dy * ARROW_LENGTH / 2};
+        const Pixel middle{arrow.tip.x - arrow.dx * ARROW_LENGTH / 2,
+                           arrow.tip.y - arrow.dy * ARROW_LENGTH / 2};
         held = std::hypot(press.x - middle.x, press.y - middle.y) <= AIM_PIXELS ? HANDLE_ARROW
                                                                                 : HANDLE_NONE;
     }
