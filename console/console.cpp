@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -19,21 +20,31 @@ void say(std::FILE* out, const char* text) {
     std::fflush(out);
 }
 
-// Discards what is left of the current input line.
-void skipLine(std::FILE* in) {
-    int c = std::fgetc(in);
-    while (c != EOF && c != '\n') {
-        c = std::fgetc(in);
+// What one question reads at most: a word that has not ended this far past the longest
+// one kept (standard input from /dev/zero, say) never will, and the window waits meanwhile.
+constexpr std::size_t QUESTION_BYTES = LONGEST_WORD + 4096;
+
+// Set when the dialogue's input has run past a question's bytes; its remaining questions
+// then keep their values and return at once, as at the end of the input.
+bool dialogueEnded = false;
+
+// The next byte of input for the question that has read used bytes so far; EOF once the
+// input or the question's allowance has run out.
+int nextByte(std::FILE* in, std::size_t& used) {
+    if (used++ == QUESTION_BYTES) {
+        dialogueEnded = true;
     }
+    return dialogueEnded ? EOF : std::fgetc(in);
 }
 
 // Reads the next whitespace-separated word into value. At the end of input the value
 // stays as it is; a word that is not a number is reported, and the rest of its line is
 // dropped so that the next prompt starts on fresh input.
 void readValue(std::FILE* in, std::FILE* out, float& value) {
-    int c = std::fgetc(in);
+    std::size_t used = 0;
+    int c = nextByte(in, used);
     while (c != EOF && std::isspace(c)) {
-        c = std::fgetc(in);
+        c = nextByte(in, used);
     }
     if (c == EOF) {
         return;
@@ -41,22 +52,24 @@ void readValue(std::FILE* in, std::FILE* out, float& value) {
     // A word longer than any number is not one; its bytes are dropped as they come, so
     // endless input without a space cannot make the word grow without bound.
     std::string word;
-    bool tooLong = false;
     while (c != EOF && !std::isspace(c)) {
-        if (word.size() < LONGEST_WORD) {
+        if (word.size() <= LONGEST_WORD) {
             word.push_back(static_cast<char>(c));
-        } else {
-            tooLong = true;
         }
-        c = std::fgetc(in);
+        c = nextByte(in, used);
     }
     if (c != EOF && c != '\n') {
         std::ungetc(c, in);
     }
-    if (tooLong || !parseNumber(word, value)) {
-        std::fprintf(out, "not a number, keeping %f\n", static_cast<double>(value));
-        if (c != '\n') {
-            skipLine(in);
+    const NumberCheck check =
+        word.size() > LONGEST_WORD ? NUMBER_NOT_DECIMAL : parseNumber(word, value);
+    if (check != NUMBER_OK) {
+        std::fprintf(out, "%s, keeping %f\n",
+                     check == NUMBER_OUT_OF_RANGE ? "out of range" : "not a number",
+                     static_cast<double>(value));
+        // The rest of the line, which the word may have been cut from.
+        while (c != EOF && c != '\n') {
+            c = nextByte(in, used);
         }
     }
 }
@@ -64,22 +77,48 @@ void readValue(std::FILE* in, std::FILE* out, float& value) {
 // Lets a terminal user who ended input once answer later prompts again.
 void beginDialogue(std::FILE* in) {
     std::clearerr(in);
+    dialogueEnded = false;
 }
 
 } // namespace
 
-// The whole word must convert: strtof stops at a NUL byte as it would at the word's end,
-// so the end it reports is compared with the word's real length. An overflow comes back
-// from strtof as infinity, so the finiteness test rejects it too.
-bool parseNumber(const std::string& word, float& value) {
-    const char* begin = word.c_str();
-    char* end = nullptr;
-    const float parsed = std::strtof(begin, &end);
-    if (end == begin || end != begin + word.size() || !std::isfinite(parsed)) {
-        return false;
+NumberCheck parseNumber(const std::string& word, float& value) {
+    std::size_t i = 0;
+    // Takes one character of the set, if the next one is; a NUL byte is never taken.
+    const auto one = [&](const char* set) {
+        const bool taken =
+            i < word.size() && word[i] != '\0' && std::strchr(set, word[i]) != nullptr;
+        i += taken ? 1 : 0;
+        return taken;
+    };
+    const auto digits = [&] {
+        std::size_t n = 0;
+        while (one("0123456789")) {
+            ++n;
+        }
+        return n;
+    };
+    one("+-");
+    const std::size_t mantissa = i;
+    std::size_t count = digits();
+    if (one(".")) {
+        count += digits();
+    }
+    // A value that comes out as 0 from digits other than 0 has underflowed.
+    const bool zero = word.find_first_of("123456789", mantissa) >= i;
+    if (count > 0 && one("eE")) {
+        one("+-");
+        count = digits() > 0 ? count : 0;
+    }
+    if (count == 0 || i != word.size()) {
+        return NUMBER_NOT_DECIMAL;
+    }
+    const float parsed = std::strtof(word.c_str(), nullptr);
+    if (!std::isfinite(parsed) || (parsed == 0.0f && !zero)) {
+        return NUMBER_OUT_OF_RANGE;
     }
     value = parsed;
-    return true;
+    return NUMBER_OK;
 }
 
 void printHelp(std::FILE* out) {

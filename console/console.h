@@ -15,9 +15,17 @@ void promptRayStart();
 // leaves [-1, 1] and reports the result. The caller requests the redraw.
 void promptRayDirection();
 
-// Reads a whole word as a finite float that fits a float: "1.5abc", "nan", "inf" and
-// "1e99" are not numbers. On success the value is written; otherwise it is left alone.
-bool parseNumber(const std::string& word, float& value);
+// What a word read as a number came to.
+enum NumberCheck {
+    NUMBER_OK,           // the value is written
+    NUMBER_NOT_DECIMAL,  // not a decimal number: "abc", "1.5abc", " 5", "0x10", "nan", "inf"
+    NUMBER_OUT_OF_RANGE, // beyond a float either way: "1e39", or "1e-50", which would be 0
+};
+
+// Reads a whole word as a number: an optional sign, decimal digits with an optional point,
+// an optional exponent, and nothing else. It must be finite as a float and, unless all its
+// digits are 0, must not come out as 0. Only on success is the value written.
+NumberCheck parseNumber(const std::string& word, float& value);
 
 // Scales the x and y of v to unit length; z is left alone.
 void normalize2(float v[3]);

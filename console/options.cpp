@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -21,10 +22,30 @@ int glutOptionValues(const std::string& word) {
     return std::find(flags.begin(), flags.end(), word) != flags.end() ? 0 : -1;
 }
 
-// A word as a refusal shows it: cut after 60 characters, so a huge one stays one line.
-std::string shown(const std::string& word) {
-    constexpr std::size_t LONGEST = 60;
-    return word.size() <= LONGEST ? word : word.substr(0, LONGEST) + "\u2026";
+// The length in bytes of the UTF-8 character that starts at word[i], or 0 if none does.
+std::size_t characterLength(const std::string& word, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(word[k]); };
+    // The lead byte gives the length: 0xxxxxxx, 110xxxxx (not the overlong c0, c1), 1110xxxx,
+    // 11110xxx up to f4, the last that names a code point.
+    std::size_t length = 0;
+    if (byte(i) < 0x80) {
+        length = 1;
+    } else if (byte(i) >= 0xc2 && byte(i) < 0xf5) {
+        length = byte(i) < 0xe0 ? 2 : byte(i) < 0xf0 ? 3 : 4;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if (i + k >= word.size() || (byte(i + k) & 0xc0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Whether a word is one of the program's or GLUT's option words.
+bool isOptionWord(const std::string& word) {
+    const auto own = {"--start", "--dir",     "--box",  "--about",  "--snapshot",
+                      "--print", "--explain", "--help", "--version"};
+    return glutOptionValues(word) >= 0 || std::find(own.begin(), own.end(), word) != own.end();
 }
 
 // Refuses the command line, saying why in the parts given.
@@ -34,6 +55,39 @@ template <typename... Parts> Options refuse(Options& options, const Parts&... wh
 }
 
 } // namespace
+
+// Control characters, and bytes that are no UTF-8 character, are shown as escapes (\n,
+// \x1b), so that a word can neither break the line nor command the terminal; a C1 control,
+// which some terminals obey, as the escapes of its two bytes. Cut after 60 characters.
+std::string shownWord(const std::string& word) {
+    constexpr std::size_t LONGEST = 60;
+    std::string shown;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < word.size(); ++characters) {
+        if (characters == LONGEST) {
+            return shown + "\u2026";
+        }
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        std::size_t length = characterLength(word, i);
+        const bool control =
+            c < 0x20 || c == 0x7f || (c == 0xc2 && static_cast<unsigned char>(word[i + 1]) < 0xa0);
+        if (length > 0 && !control) {
+            shown.append(word, i, length);
+        } else if (c == '\n' || c == '\t') {
+            shown += c == '\n' ? "\\n" : "\\t";
+        } else {
+            length = std::max<std::size_t>(length, 1);
+            for (std::size_t k = i; k < i + length; ++k) {
+                char escape[5];
+                std::snprintf(escape, sizeof escape, "\\x%02x",
+                              static_cast<unsigned char>(word[k]));
+                shown += escape;
+            }
+        }
+        i += length;
+    }
+    return shown;
+}
 
 // Refuses options that make no sense together, naming one of them.
 Options refuseCombinations(Options& options, const std::string& glutOption) {
@@ -89,7 +143,7 @@ Options parseOptions(int argc, const char* const* argv) {
                    word != "--snapshot" && word != "--print" && word != "--explain") {
             const bool option = word.rfind('-', 0) == 0;
             return refuse(options, option ? "unknown option '" : "unexpected argument '",
-                          shown(word), "'");
+                          shownWord(word), "'");
         }
         if (std::find(seen.begin(), seen.end(), word) != seen.end()) {
             return refuse(options, "option '", word, "' given twice");
@@ -109,6 +163,11 @@ Options parseOptions(int argc, const char* const* argv) {
                 return refuse(options, "option '--snapshot' needs a file name");
             }
             options.snapshot = argv[++i];
+            if (isOptionWord(options.snapshot)) {
+                return refuse(options, "option '--snapshot' needs a file name, not the option '",
+                              options.snapshot, "' (for a file of that name, write './",
+                              options.snapshot, "')");
+            }
         }
         for (int k = 0; k < count; ++k) {
             if (i + 1 >= argc) {
@@ -116,9 +175,11 @@ Options parseOptions(int argc, const char* const* argv) {
                               " numbers");
             }
             const std::string value = argv[++i];
-            if (!parseNumber(value, numbers[k])) {
-                return refuse(options, "option '", word, "': '", shown(value),
-                              "' is not a finite number");
+            const NumberCheck check = parseNumber(value, numbers[k]);
+            if (check != NUMBER_OK) {
+                return refuse(options, "option '", word, "': '", shownWord(value),
+                              check == NUMBER_OUT_OF_RANGE ? "' is out of a float's range"
+                                                           : "' is not a decimal number");
             }
         }
     }
@@ -148,7 +209,8 @@ void applyOptions(const Options& options) {
 
 int finishOutput(std::FILE* out) {
     errno = 0;
-    if (std::fflush(out) == 0 && std::ferror(out) == 0) {
+    // A reader that stopped reading, as in "--help | head -1", wanted no more.
+    if ((std::fflush(out) == 0 && std::ferror(out) == 0) || errno == EPIPE) {
         return 0;
     }
     std::fprintf(stderr, "ray-box-collision: cannot write the output: %s\n",
@@ -174,8 +236,8 @@ void printAnswer(const Options& options, std::FILE* out) {
 
 void printVersion(std::FILE* out) {
     std::fputs("ray-box-collision " RAYBOX_VERSION "\n"
-               "Copyright (c) The ray-box collision authors. MIT License: the LICENSE file, or\n"
-               "/usr/share/doc/ray-box-collision/copyright where installed.\n",
+               "Copyright (c) The ray-box collision authors.\n"
+               "MIT License: free to use, copy, change and hand on, with no warranty.\n",
                out);
 }
 
@@ -185,7 +247,8 @@ void printUsage(std::FILE* out) {
                "shows the box, the outcome of a ray-box test (the hit point, \"No Intersection\"\n"
                "or that the ray starts inside the box) and the ray's start and direction.\n"
                "\n"
-               "Options (numbers such as 3, -0.5 or 1e-3; z stays 0):\n"
+               "Options (decimal numbers such as 3, -0.5 or 1e-3 that a float can hold, not 0\n"
+               "when written with other digits; z stays 0):\n"
                "  --start X Y                the ray's start point (default -1 0.5)\n"
                "  --dir X Y                  the ray's direction (default 0.5 1); normalised to\n"
                "                             unit length when a component lies outside [-1, 1]\n"

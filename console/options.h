@@ -29,6 +29,10 @@ struct Options {
 // first refusal or at --help.
 Options parseOptions(int argc, const char* const* argv);
 
+// A word as a message shows it: control characters and bytes that are no UTF-8 character
+// escaped (\n, \x1b), cut after 60 characters with an ellipsis.
+std::string shownWord(const std::string& word);
+
 // Writes the scene the options ask for over the start-up scene.
 void applyOptions(const Options& options);
 
@@ -37,7 +41,7 @@ void applyOptions(const Options& options);
 void printAnswer(const Options& options, std::FILE* out);
 
 // Flushes the program's own output. If it could not be written, says so on standard error
-// and returns 1; otherwise 0.
+// and returns 1; otherwise 0, also when its reader has gone and the rest is not wanted.
 int finishOutput(std::FILE* out);
 
 // The --version text: the program's name and version, then its licence.

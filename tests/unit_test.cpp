@@ -219,6 +219,7 @@ const std::string DIRECTION = "this data should be entered in unit circle cordin
                               "please enter direction coords\n"
                               "x = |";
 const std::string KEEP = "not a number, keeping ";
+const std::string RANGE = "out of range, keeping ";
 
 std::string normalized(const std::string& xy) {
     return "after normalize = " + xy + "\ncoords are " + xy + "\n";
@@ -233,7 +234,8 @@ TEST(Console, Dialogues) {
         {false, "0 2\n", "y = " + normalized("0.000000 1.000000") + "|", 0, 1},
         {false, "0 -3\n", "y = " + normalized("0.000000 -1.000000") + "|", 0, -1},
         // 3 and 4 times 2^99: their squares overflow a float, not a double.
-        {false, "0x1.8p100 0x1p101\n", "y = " + normalized("0.600000 0.800000") + "|", 0.6f, 0.8f},
+        {false, "1901475900342344102245054808064 2535301200456458802993406410752\n",
+         "y = " + normalized("0.600000 0.800000") + "|", 0.6f, 0.8f},
         {false, "0.5\n-0.25\n", "y = |coords are 0.500000 -0.250000\n|", 0.5f, -0.25f},
         {false, "1 1\n", "y = coords are 1.000000 1.000000\n|", 1, 1},
         {false, "-1 -1\n", "y = coords are -1.000000 -1.000000\n|", -1, -1},
@@ -244,7 +246,10 @@ TEST(Console, Dialogues) {
         {true, "  10\t20", "y(0 -25) = ||", 10, 20},
         {true, "inf 99\n12\n", KEEP + "-1.000000\ny(0 -25) = ||", -1, 12},
         {true, std::string("5\0abc 1\n2\n", 10), KEEP + "-1.000000\ny(0 -25) = ||", -1, 2},
-        {true, "1e99\n-inf\n", KEEP + "-1.000000\ny(0 -25) = |" + KEEP + "0.500000\n|", -1, 0.5f},
+        {true, "1e99\n-inf\n", RANGE + "-1.000000\ny(0 -25) = |" + KEEP + "0.500000\n|", -1, 0.5f},
+        {true, "1e-50\n0x10\n", RANGE + "-1.000000\ny(0 -25) = |" + KEEP + "0.500000\n|", -1, 0.5f},
+        // A word that never ends (/dev/zero) ends the dialogue's input: the window comes back.
+        {true, std::string(10000, '\0') + "\n7\n", KEEP + "-1.000000\ny(0 -25) = |", -1, 0.5f},
         {true, "", "y(0 -25) = |", -1, 0.5f},
         // A word longer than any number is not one, however it ends.
         {true, std::string(200, '0') + "1\n2\n", KEEP + "-1.000000\ny(0 -25) = ||", -1, 2},
@@ -275,6 +280,41 @@ TEST(Console, Dialogues) {
               "for the input routines, are *not* robust. They will break if you try to be "
               "clever\n"
               "only numbers like 1.234, etc..\n|");
+}
+
+// One rule for a number, on the command line and at the console: a whole decimal word whose
+// value a float holds, neither overflowing nor underflowing to 0.
+TEST(Console, NumberRule) {
+    const std::pair<NumberCheck, std::vector<std::string>> words[] = {
+        {NUMBER_OK, {"5", "-0", "+.5e+3", "0e-999", "1e-45", "3.4028235e38"}},
+        {NUMBER_NOT_DECIMAL,
+         {" 5", "5 ", "\t5", "0x10", "--5", ".", "1e", "inf", "nan", std::string("5\0", 2)}},
+        {NUMBER_OUT_OF_RANGE, {"1e39", "1e-50", "-1e-50", "0.0001e-46"}},
+    };
+    for (const auto& [expected, list] : words) {
+        for (const std::string& word : list) {
+            float value = 7;
+            EXPECT_EQ(parseNumber(word, value), expected) << word;
+            EXPECT_EQ(value == 7, expected != NUMBER_OK) << word;
+        }
+    }
+    // A refused word stays on one line of its own and cannot command the terminal; a long
+    // one is cut between characters.
+    std::string accents;
+    while (accents.size() < 140) {
+        accents += "\u00e9";
+    }
+    const std::pair<std::string, std::string> shown[] = {
+        {"a\nb\tc", "a\\nb\\tc"},
+        {"\x1b[31mred", "\\x1b[31mred"},
+        {"\xc2\x9b"
+         "1m \xff \xe9t\xc3",
+         "\\xc2\\x9b1m \\xff \\xe9t\\xc3"},
+        {accents, accents.substr(0, 120) + "\u2026"},
+    };
+    for (const auto& [word, expected] : shown) {
+        EXPECT_EQ(shownWord(word), expected);
+    }
 }
 
 // Twice the area of a polygon, by the shoelace formula.
