@@ -19,6 +19,7 @@ extern "C" {
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <wordexp.h>
 
@@ -135,6 +136,12 @@ Frame readPng(const std::string& bytes) {
     return frame;
 }
 
+// Descriptor 9, which the programs run by the tests inherit: a pipe nobody reads.
+const int GONE = [] {
+    int ends[2] = {-1, -1};
+    return pipe(ends) == 0 && close(ends[0]) == 0 ? dup2(ends[1], 9) : -1;
+}();
+
 // A window that closes while it is being looked at is no error worth dying for.
 xdo_t* const xdo = (XSetErrorHandler([](Display*, XErrorEvent*) { return 0; }), xdo_new(nullptr));
 
@@ -183,7 +190,8 @@ void type(Window window, const char* keys) {
     xdo_enter_text_window(xdo, CURRENTWINDOW, keys, 1000);
 }
 
-// Opens the right-button menu over the window and picks an entry, counted from 0.
+// Opens the right-button menu over the window and picks an entry, counted from 0; -1 clicks
+// just above the menu instead.
 void pick(Window window, int entry) {
     pointTo(window, 100, 100);
     button(3, true);
@@ -484,6 +492,8 @@ TEST(Input, KeysDragsAndMenu) {
         {8, [] { return aboutShown == 1; }},
         {8, [] { return aboutShown == 0; }},
         {9, [] { return true; }},
+        // Closed by a click outside, it picks nothing; the window is drawn again under it.
+        {-1, [] { return selectedPlane == PLANE_RIGHT; }},
     };
     for (const auto& [entry, done] : picks) {
         const int before = redisplays;
@@ -511,23 +521,24 @@ fs::path scratch(const char* name) {
 }
 
 // Runs the built program through the shell, so options may carry redirections; with the
-// display, or with DISPLAY unset.
-Outcome run(const std::string& options, bool display = true) {
+// display, or with DISPLAY unset; the program built here, or a copy of it.
+Outcome run(const std::string& options, bool display = true,
+            const std::string& program = RAYBOX_PROGRAM) {
     const std::string err = scratch("stderr-") / "err";
-    const std::string command = (display ? "" : "env -u DISPLAY ") + std::string(RAYBOX_PROGRAM) +
-                                " " + options + " </dev/null 2>" + err;
-    std::FILE* program = popen(command.c_str(), "r");
+    const std::string command =
+        (display ? "" : "env -u DISPLAY ") + program + " " + options + " </dev/null 2>" + err;
+    std::FILE* child = popen(command.c_str(), "r");
     std::string out;
-    for (int c = std::fgetc(program); c != EOF; c = std::fgetc(program)) {
+    for (int c = std::fgetc(child); c != EOF; c = std::fgetc(child)) {
         out.push_back(static_cast<char>(c));
     }
-    const int status = pclose(program);
+    const int status = pclose(child);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, slurp(err)};
 }
 
 const std::string TRY = "\nTry 'ray-box-collision --help'.\n";
-const std::string NO_SCREEN = "ray-box-collision: without a screen, scripts/run.sh or 'xvfb-run "
-                              "-a ray-box-collision --snapshot FILE.png' draws a picture\n";
+const std::string NO_SCREEN = "ray-box-collision: without a screen, 'xvfb-run -a ray-box-collision "
+                              "--snapshot FILE.png' or scripts/run.sh draws a picture\n";
 
 TEST(Program, CommandLine) {
     const fs::path dir = scratch("devices-");
@@ -538,9 +549,13 @@ TEST(Program, CommandLine) {
     // Each without a display: a program that needed one would fail otherwise.
     const std::pair<std::string, std::string> refusals[] = {
         {"--start 1", "option '--start' needs 2 numbers"},
-        {"--dir 1 x", "option '--dir': 'x' is not a finite number"},
-        {"--box 1 2 3 inf", "option '--box': 'inf' is not a finite number"},
-        {"--start 1.5abc 0", "option '--start': '1.5abc' is not a finite number"},
+        {"--dir 1 x", "option '--dir': 'x' is not a decimal number"},
+        {"--box 1 2 3 inf", "option '--box': 'inf' is not a decimal number"},
+        {"--start \"$(printf '\\033[31m\\n')\" 0",
+         "option '--start': '\\x1b[31m' is not a decimal number"},
+        {"--start 1 -1e-50", "option '--start': '-1e-50' is out of a float's range"},
+        {"--snapshot --explain", "option '--snapshot' needs a file name, not the option "
+                                 "'--explain' (for a file of that name, write './--explain')"},
         {"--bogus", "unknown option '--bogus'"},
         {"--about --start 1 2 --about", "option '--about' given twice"},
         {"--snapshot", "option '--snapshot' needs a file name"},
@@ -558,18 +573,36 @@ TEST(Program, CommandLine) {
     EXPECT_EQ(
         run("--help" + full, false),
         Outcome(1, "", "ray-box-collision: cannot write the output: No space left on device\n"));
+    // Output with nowhere to go is a failure; output its reader stopped reading is not.
+    for (const char* answer : {"--help", "--version", "--print"}) {
+        EXPECT_EQ(run(answer + std::string(" >&-"), false),
+                  Outcome(1, "", "ray-box-collision: standard output is closed\n"));
+        EXPECT_EQ(run(answer + std::string(" >&") + std::to_string(GONE), false),
+                  Outcome(0, "", ""));
+    }
     EXPECT_EQ(
         run("", false),
         Outcome(1, "",
                 "ray-box-collision: cannot open a display: DISPLAY is not set\n" + NO_SCREEN));
+    // Installed, away from a build tree, it names no script of the project's.
+    const fs::path installed = scratch("installed-") / "ray-box-collision";
+    fs::copy_file(RAYBOX_PROGRAM, installed, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(std::get<2>(run("", false, installed)),
+              "ray-box-collision: cannot open a display: DISPLAY is not set\n"
+              "ray-box-collision: without a screen, 'xvfb-run -a ray-box-collision --snapshot "
+              "FILE.png' draws a picture\n");
+    // A window larger than the GL can draw ends with a word, not a crash.
+    for (const char* size : {"65535x65535 --snapshot x.png", "32767x100"}) {
+        const auto [status, out, err] = run(std::string("-geometry ") + size);
+        EXPECT_TRUE(status == 1 && err.rfind("ray-box-collision: a window of ", 0) == 0) << err;
+    }
     // --version, like --help, answers unless a refusal comes first.
     const auto [version, text, none] = run("--version --bogus", false);
     EXPECT_EQ(std::pair(version, text.substr(0, text.find('\n'))),
               std::pair(0, std::string("ray-box-collision " RAYBOX_VERSION)));
     EXPECT_EQ(std::get<0>(run("--bogus --version", false)), 2);
     const auto [status, usage, err] = run("--start 1 2 --help --bogus", false);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(usage.rfind("Usage: ray-box-collision [OPTION]...\n", 0), 0u);
+    EXPECT_TRUE(status == 0 && usage.rfind("Usage: ray-box-collision [OPTION]...\n", 0) == 0);
     EXPECT_EQ(err, "");
 }
 
@@ -641,8 +674,8 @@ TEST(Program, Snapshots) {
     EXPECT_EQ(readPng(drain(accept(listener, nullptr, nullptr))).width, 640);
     EXPECT_TRUE(fs::is_character_file(at("null")) && fs::is_fifo(at("fifo")) &&
                 fs::is_socket(at("socket")));
-    // Standard output itself takes the picture, and nothing else.
-    EXPECT_TRUE(hasText(readPng(std::get<1>(run("--snapshot /dev/stdout"))), 34, 34, HIT, RED));
+    // Standard output itself ("-") takes the picture, and nothing else.
+    EXPECT_TRUE(hasText(readPng(std::get<1>(run("--snapshot -"))), 34, 34, HIT, RED));
 
     // A missing folder, a "folder" that is a file, a folder: refused, with nothing left.
     fs::create_directories(dir / "taken");
@@ -653,6 +686,60 @@ TEST(Program, Snapshots) {
         EXPECT_NE(err.find("'" + to.string() + "'"), std::string::npos) << err;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 10);
+
+    // Standard output, whatever is behind it, takes the picture at its offset: what the shell
+    // wrote there before and writes after stays.
+    const std::string file = at("out");
+    ASSERT_EQ(std::system(
+                  ("echo PRE >" + file +
+                   "; (echo HEAD; " RAYBOX_PROGRAM " --snapshot /dev/stdout; echo TAIL) >>" + file)
+                      .c_str()),
+              0);
+    const std::string bytes = slurp(file);
+    EXPECT_EQ(bytes.substr(0, 9) + bytes.substr(bytes.size() - 5), "PRE\nHEAD\nTAIL\n");
+    EXPECT_EQ(readPng(bytes.substr(9, bytes.size() - 14)).width, 640);
+    // A loop of links is refused and left as it is; a file with two names keeps them both.
+    fs::create_symlink("loop-b", at("loop-a"));
+    fs::create_symlink("loop-a", at("loop-b"));
+    EXPECT_EQ(run("--snapshot " + at("loop-a")),
+              Outcome(1, "",
+                      "ray-box-collision: cannot write snapshot '" + at("loop-a") +
+                          "': Too many levels of symbolic links\n"));
+    EXPECT_EQ(fs::read_symlink(at("loop-a")), "loop-b");
+    fs::create_hard_link(file, at("other-name"));
+    EXPECT_EQ(std::get<0>(run("--start 10 20 --snapshot " + file)), 0);
+    EXPECT_TRUE(
+        hasText(readPng(slurp(at("other-name"))), 400, 34, "start point is inside box.", YELLOW));
+}
+
+// A file the user may not write is refused, even where its folder would let it be replaced;
+// one the user may write is written, even where its folder refuses to have it replaced.
+TEST(Snapshot, TheUsersRights) {
+    const fs::path dir = scratch("rights-");
+    // A folder and its mode, a file of root's there and its mode, the answer and the file after.
+    const std::tuple<const char*, int, const char*, int, const char*, const char*> files[] = {
+        {"open", 0777, "protected", 0444, "Permission denied", "old"},
+        {"locked", 0555, "writable", 0666, "", "new"},
+        {"sticky", 01777, "shared", 0666, "", "new"},
+    };
+    for (const auto& [folder, folderMode, name, mode, why, after] : files) {
+        const fs::path path = dir / folder / name;
+        fs::create_directories(path.parent_path());
+        chmod(path.parent_path().c_str(), 0755);
+        std::ofstream(path) << "old";
+        chmod(path.c_str(), static_cast<mode_t>(mode));
+        chmod(path.parent_path().c_str(), static_cast<mode_t>(folderMode));
+        const pid_t child = fork();
+        if (child == 0) {
+            // nobody, as Debian numbers it.
+            const bool user = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+            _exit(user && writeOutputFile(path, {'n', 'e', 'w'}) == why ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(status, 0) << path;
+        EXPECT_EQ(slurp(path), after) << path;
+    }
 }
 
 // Starts the built program in the background: its process id, and its shell, which says
@@ -707,10 +794,6 @@ TEST(Program, WindowPlaceAndEnd) {
 }
 
 TEST(Program, OutlivesItsConsoleNotItsDisplay) {
-    int gone[2];
-    ASSERT_EQ(pipe(gone), 0);
-    dup2(gone[1], 9);
-    close(gone[0]); // nobody will read what the program writes to descriptor 9
     // Output to that pipe, output closed, input closed, errors closed; and a miss, which
     // redraws all the time, so that the display goes while it draws. A closed descriptor
     // is /dev/null's, never the X connection's.

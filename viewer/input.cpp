@@ -87,6 +87,14 @@ void onMenu(int value) {
     glutPostRedisplay();
 }
 
+// A menu that closes without a pick leaves the part of the window it covered to be drawn
+// again; a pick redraws anyway.
+void onMenuStatus(int status, int, int) {
+    if (status == GLUT_MENU_NOT_IN_USE) {
+        glutPostRedisplay();
+    }
+}
+
 // Every press and release records where a drag starts from. In the teaching view a press
 // may take hold of the ray's start or its arrow head instead of the selected plane.
 void onMouse(int, int state, int x, int y) {

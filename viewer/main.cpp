@@ -24,12 +24,26 @@ constexpr unsigned int SNAPSHOT_SECONDS = 10;
 
 // A closed descriptor 0, 1 or 2 would be handed to the next file opened, the X connection
 // among them, and console text would then go into it. /dev/null takes each free one first.
-void openStandardStreams() {
+// True if standard output was one of them.
+bool openStandardStreams() {
+    bool outputClosed = false;
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            outputClosed = outputClosed || fd == STDOUT_FILENO;
             open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
         }
     }
+    return outputClosed;
+}
+
+// Whether this program file sits in a build tree of the project, beside its scripts.
+bool inBuildTree() {
+    char self[4096] = "";
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string folder(self, n > 0 ? static_cast<std::size_t>(n) : 0);
+    folder.resize(folder.rfind('/') + 1);
+    return access((folder + "CMakeCache.txt").c_str(), F_OK) == 0 &&
+           access((folder + "../scripts/run.sh").c_str(), X_OK) == 0;
 }
 
 // Ends at once with a line of its own. exit() would run GLUT's clean-up, which can wait
@@ -100,12 +114,13 @@ void reportNoDisplay() {
     if (name == nullptr) {
         std::fputs("ray-box-collision: cannot open a display: DISPLAY is not set\n", stderr);
     } else {
-        std::fprintf(stderr, "ray-box-collision: cannot open the display '%s' named by %s\n", name,
-                     displayOption.empty() ? "DISPLAY" : "-display");
+        std::fprintf(stderr, "ray-box-collision: cannot open the display '%s' named by %s\n",
+                     shownWord(name).c_str(), displayOption.empty() ? "DISPLAY" : "-display");
     }
-    std::fputs("ray-box-collision: without a screen, scripts/run.sh or 'xvfb-run -a "
-               "ray-box-collision --snapshot FILE.png' draws a picture\n",
-               stderr);
+    std::fprintf(stderr,
+                 "ray-box-collision: without a screen, 'xvfb-run -a ray-box-collision --snapshot "
+                 "FILE.png'%s draws a picture\n",
+                 inBuildTree() ? " or scripts/run.sh" : "");
 }
 
 // GLUT's fatal errors, in the program's words; GLUT cannot go on after one.
@@ -123,7 +138,7 @@ void onGlutError(const char* format, va_list args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    openStandardStreams();
+    const bool outputClosed = openStandardStreams();
     // A console whose reader has gone loses the text; the window goes on.
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -132,6 +147,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ray-box-collision: %s\nTry 'ray-box-collision --help'.\n",
                      options.error.c_str());
         return 2;
+    }
+    // These answer on standard output and nowhere else: without it, they cannot be done.
+    if (outputClosed &&
+        (options.help || options.version || options.print || options.snapshot == "-")) {
+        std::fputs("ray-box-collision: standard output is closed\n", stderr);
+        return 1;
     }
     if (options.help) {
         printUsage(stdout);
@@ -152,7 +173,11 @@ int main(int argc, char** argv) {
         alarm(SNAPSHOT_SECONDS);
     }
     XSetIOErrorHandler(onDisplayLost);
-    startViewer(&argc, argv);
+    const std::string refused = startViewer(&argc, argv);
+    if (!refused.empty()) {
+        std::fprintf(stderr, "ray-box-collision: %s\n", refused.c_str());
+        return 1;
+    }
     applyOptions(options);
     teachingView = options.explain;
     if (!options.snapshot.empty()) {

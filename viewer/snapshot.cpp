@@ -2,6 +2,7 @@
 // without anyone at the screen. The frame is drawn off-screen, so the window need never be
 // shown, and the file is written without harming whatever is at the path.
 #define GL_GLEXT_PROTOTYPES // framebuffer objects
+#include "options.h"
 #include "scene.h"
 #include "viewer.h"
 
@@ -52,13 +53,10 @@ bool isOpenOn(const struct stat& file, int fd) {
     return fstat(fd, &open) == 0 && open.st_dev == file.st_dev && open.st_ino == file.st_ino;
 }
 
-// A device, a pipe or a socket is written in place, as any program writes its output:
-// /dev/stdout and its like through the descriptor they name, a socket by connecting to it.
+// Writes the bytes over what is at path, in place: a device or pipe through open, a socket
+// by connecting to it, a regular file cut to the new length first.
 std::string writeInPlace(const std::string& path, const struct stat& file,
                          const std::vector<unsigned char>& bytes) {
-    if (isOpenOn(file, STDOUT_FILENO) || isOpenOn(file, STDERR_FILENO)) {
-        return writeAll(isOpenOn(file, STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO, bytes);
-    }
     int fd = -1;
     if (S_ISSOCK(file.st_mode)) {
         sockaddr_un address{};
@@ -74,7 +72,8 @@ std::string writeInPlace(const std::string& path, const struct stat& file,
             return reason(error);
         }
     } else {
-        fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        const int truncate = S_ISREG(file.st_mode) ? O_TRUNC : 0;
+        fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | truncate);
     }
     if (fd < 0) {
         return reason(errno);
@@ -87,7 +86,8 @@ std::string writeInPlace(const std::string& path, const struct stat& file,
 }
 
 // The file a chain of symbolic links ends at, whether or not it exists yet: a link is
-// followed, so that the file it names is written and the link stays.
+// followed, so that the file it names is written and the link stays. The kernel has
+// already refused a loop or an overlong chain by the time this runs.
 std::string followLinks(std::string path) {
     for (int i = 0; i < MAX_LINKS; ++i) {
         struct stat link {};
@@ -96,7 +96,7 @@ std::string followLinks(std::string path) {
         }
         std::string target(static_cast<std::size_t>(link.st_size) + 1, '\0');
         const ssize_t n = readlink(path.c_str(), target.data(), target.size());
-        if (n < 0 || static_cast<std::size_t>(n) >= target.size()) {
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) {
             return path;
         }
         target.resize(static_cast<std::size_t>(n));
@@ -111,13 +111,19 @@ std::string followLinks(std::string path) {
     return path;
 }
 
+// Whether a failure to make or rename a file in the folder is the folder's refusal (not
+// writable, sticky, read-only mount), which writing the file in place may still get past.
+bool folderRefused(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
 // A regular file, or none yet, is replaced at once: the bytes go to a temporary file
 // beside it, which is then renamed over it. A failed write leaves the old file as it was
 // and no temporary file behind. An existing file keeps its mode (and, for root, owner).
-std::string replaceFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    const std::string target = followLinks(path);
-    struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
+// Where the folder refuses the temporary file or the rename, an existing file is written
+// in place instead.
+std::string replaceFile(const std::string& target, const struct stat* old,
+                        const std::vector<unsigned char>& bytes) {
     const std::size_t slash = target.rfind('/');
     // A short name of its own, so a legal name is never made too long.
     std::string temporary =
@@ -125,16 +131,21 @@ std::string replaceFile(const std::string& path, const std::vector<unsigned char
         ".ray-box-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {
-        return reason(errno);
+        const int error = errno;
+        return old != nullptr && folderRefused(error) ? writeInPlace(target, *old, bytes)
+                                                      : reason(error);
     }
-    mode_t mode = old.st_mode & 07777;
-    if (!exists) {
+    mode_t mode = 0;
+    if (old == nullptr) {
         // mkstemp makes the file private; a new picture gets what any new file would get.
         const mode_t mask = umask(0);
         umask(mask);
         mode = 0666 & ~mask;
-    } else if (geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0) {
-        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    } else {
+        mode = old->st_mode & 07777;
+        if (geteuid() == 0 && fchown(fd, old->st_uid, old->st_gid) != 0) {
+            mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+        }
     }
     std::string why = writeAll(fd, bytes);
     if (why.empty() && (fchmod(fd, mode) != 0 || fsync(fd) != 0)) {
@@ -143,11 +154,16 @@ std::string replaceFile(const std::string& path, const std::vector<unsigned char
     if (close(fd) != 0 && why.empty()) {
         why = reason(errno);
     }
+    int renameError = 0;
     if (why.empty() && std::rename(temporary.c_str(), target.c_str()) != 0) {
-        why = reason(errno);
+        renameError = errno;
+        why = reason(renameError);
     }
     if (!why.empty()) {
         unlink(temporary.c_str());
+    }
+    if (old != nullptr && folderRefused(renameError)) {
+        return writeInPlace(target, *old, bytes);
     }
     return why;
 }
@@ -201,12 +217,39 @@ std::vector<unsigned char> drawOffscreen(int width, int height) {
 
 } // namespace
 
+// "-" is standard output. A path that names the program's own standard output or error, as
+// /dev/stdout does, is written through that descriptor at its offset, whatever is behind
+// it: replacing a file that the shell holds open would lose what the shell writes there.
 std::string writeOutputFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    struct stat file {};
-    if (stat(path.c_str(), &file) == 0 && !S_ISREG(file.st_mode)) {
-        return S_ISDIR(file.st_mode) ? reason(EISDIR) : writeInPlace(path, file, bytes);
+    if (path == "-") {
+        return writeAll(STDOUT_FILENO, bytes);
     }
-    return replaceFile(path, bytes);
+    struct stat file {};
+    if (stat(path.c_str(), &file) != 0) {
+        // Nothing there yet (or a link to nothing): a new file. A loop of links, a missing
+        // folder and the like are refused with the system's reason.
+        return errno == ENOENT ? replaceFile(followLinks(path), nullptr, bytes) : reason(errno);
+    }
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        if (isOpenOn(file, fd)) {
+            return writeAll(fd, bytes);
+        }
+    }
+    if (S_ISDIR(file.st_mode)) {
+        return reason(EISDIR);
+    }
+    if (!S_ISREG(file.st_mode)) {
+        return writeInPlace(path, file, bytes);
+    }
+    // A file the user may not write is refused, as any writer would; replacing it would get
+    // round its protection. One with other names is written in place, so they all see it.
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        return reason(errno);
+    }
+    if (file.st_nlink > 1) {
+        return writeInPlace(path, file, bytes);
+    }
+    return replaceFile(followLinks(path), &file, bytes);
 }
 
 int takeSnapshot(const std::string& path) {
@@ -218,13 +261,13 @@ int takeSnapshot(const std::string& path) {
     const std::string why =
         png.empty() ? "the frame could not be drawn off-screen" : writeOutputFile(path, png);
     if (!why.empty()) {
-        std::fprintf(stderr, "ray-box-collision: cannot write snapshot '%s': %s\n", path.c_str(),
-                     why.c_str());
+        std::fprintf(stderr, "ray-box-collision: cannot write snapshot '%s': %s\n",
+                     shownWord(path).c_str(), why.c_str());
         return 1;
     }
     // Named on standard output, unless the picture itself went there.
     struct stat file {};
-    if (stat(path.c_str(), &file) != 0 || !isOpenOn(file, STDOUT_FILENO)) {
+    if (path != "-" && (stat(path.c_str(), &file) != 0 || !isOpenOn(file, STDOUT_FILENO))) {
         std::printf("%s\n", path.c_str());
     }
     return 0;

@@ -11,15 +11,18 @@ constexpr int SCENE_SPAN = 30;
 constexpr int TEXT_BUFFER_SIZE = 200;
 
 // Initialises GLUT, opens the window, sets up the scene and registers the callbacks:
-// everything main does before it enters the event loop.
-void startViewer(int* argc, char** argv);
+// everything main does before it enters the event loop. Why the window cannot be drawn
+// (a size beyond the GL's), or empty.
+std::string startViewer(int* argc, char** argv);
 
 // Draws the first frame off-screen and saves it to path as a PNG, then names the path on
 // standard output; the exit status: 0, or 1 if the picture cannot be had or written.
 int takeSnapshot(const std::string& path);
 
-// Writes bytes to path: a device, pipe or socket in place, a regular file (or none yet) by
-// replacing it at once, keeping its mode. The system's reason if it fails, else empty.
+// Writes bytes to path: "-" and the program's own standard output or error through their
+// descriptors; a device, pipe or socket in place; a regular file (or none yet) by replacing
+// it at once, keeping its mode, or in place where it has other names or its folder refuses
+// the replacement. The system's reason if it fails, else empty.
 std::string writeOutputFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // Where a window of this extent starts on a screen of that one: the preferred place if
@@ -71,5 +74,6 @@ void noteInput();
 void addMenuEntries();
 void onKeyboard(unsigned char key, int x, int y);
 void onMenu(int value);
+void onMenuStatus(int status, int x, int y);
 void onMouse(int button, int state, int x, int y);
 void onMotion(int x, int y);

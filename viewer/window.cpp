@@ -51,8 +51,9 @@ int fitWindowPosition(int preferred, int window, int screen) {
 }
 
 // The window is 640 x 480 at (500, 500), moved just enough to fit the screen, unless GLUT's
-// -geometry option says otherwise: a size or place given there is the user's.
-void startViewer(int* argc, char** argv) {
+// -geometry option says otherwise: a size or place given there is the user's, as long as
+// the GL can draw a frame of that size.
+std::string startViewer(int* argc, char** argv) {
     const char* geometry = geometryOption(*argc, argv);
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE);
@@ -73,6 +74,17 @@ void startViewer(int* argc, char** argv) {
             fitWindowPosition(PREFERRED_Y, windowHeight, glutGet(GLUT_SCREEN_HEIGHT)));
     }
     glutCreateWindow("ray-box collision");
+    // Larger frames crash inside the GL driver or the X library, so nothing is drawn yet.
+    GLint viewport[2] = {};
+    GLint buffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &buffer);
+    const int most[2] = {std::min(viewport[0], buffer), std::min(viewport[1], buffer)};
+    if (windowWidth > most[0] || windowHeight > most[1]) {
+        return "a window of " + std::to_string(windowWidth) + " x " + std::to_string(windowHeight) +
+               " pixels is more than the GL can draw (at most " + std::to_string(most[0]) + " x " +
+               std::to_string(most[1]) + ")";
+    }
     requestSwapSync();
     initScene();
 
@@ -82,6 +94,7 @@ void startViewer(int* argc, char** argv) {
     glutMouseFunc(onMouse);
     glutReshapeFunc(onReshape);
     glutIdleFunc(onIdle);
+    return {};
 }
 
 // freeglut gives a menu a window and a GL context of its own. Building it once the first
@@ -95,6 +108,7 @@ void buildMenuOnce() {
     glutCreateMenu(onMenu);
     addMenuEntries();
     glutAttachMenu(GLUT_RIGHT_BUTTON);
+    glutMenuStatusFunc(onMenuStatus);
 }
 
 // Black background, blended corner colours, the default scene and line set-up.
