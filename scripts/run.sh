@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the demo (Release) and starts it with the given options. Without a display it
-# draws the first frame on a virtual one, saves it as build/first-frame.png and prints
-# that path.
+# Builds the demo (Release) and starts it with the given options. Without a display, a
+# window is drawn on a virtual one: its first frame is saved as build/first-frame.png and
+# that path printed, unless the options already ask for a snapshot or for no window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,9 +14,15 @@ fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target ray-box-collision
 
+snapshot=(--snapshot build/first-frame.png)
+for word in "$@"; do
+  case "$word" in
+    --print | --help | --version) exec build/ray-box-collision "$@" ;;
+    --snapshot) snapshot=() ;;
+  esac
+done
 if [ -n "${DISPLAY:-}" ]; then
   exec build/ray-box-collision "$@"
 fi
 # A 24-bit screen with room for the 640 x 480 window at (500, 500).
-exec xvfb-run -a -s "-screen 0 1280x1024x24" \
-  build/ray-box-collision "$@" --snapshot build/first-frame.png
+exec xvfb-run -a -s "-screen 0 1280x1024x24" build/ray-box-collision "$@" "${snapshot[@]}"
