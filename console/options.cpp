@@ -67,7 +67,7 @@ std::string shownWord(const std::string& word) {
         if (characters == LONGEST) {
             return shown + "\u2026";
         }
-        const unsigned char c = static_cast<unsigned char>(word[i]);
+        const auto c = static_cast<unsigned char>(word[i]);
         std::size_t length = characterLength(word, i);
         const bool control =
             c < 0x20 || c == 0x7f || (c == 0xc2 && static_cast<unsigned char>(word[i + 1]) < 0xa0);

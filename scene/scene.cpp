@@ -63,7 +63,7 @@ RayTestResult intersect(const float boxMin[3], const float boxMax[3], const floa
     float distance[3];
     bool inside = true;
     for (int i = 0; i < 3; ++i) {
-        // 1. Classify the axis; only the nearer bound is a candidate plane.
+        // 1. Classify the axis: below min, min is its candidate plane; else above max, max.
         AxisSide side = SIDE_BETWEEN;
         if (!(origin[i] >= boxMin[i])) {
             side = SIDE_BELOW_MIN;

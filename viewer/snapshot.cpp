@@ -230,10 +230,8 @@ std::string writeOutputFile(const std::string& path, const std::vector<unsigned 
         // folder and the like are refused with the system's reason.
         return errno == ENOENT ? replaceFile(followLinks(path), nullptr, bytes) : reason(errno);
     }
-    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
-        if (isOpenOn(file, fd)) {
-            return writeAll(fd, bytes);
-        }
+    if (isOpenOn(file, STDOUT_FILENO) || isOpenOn(file, STDERR_FILENO)) {
+        return writeAll(isOpenOn(file, STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO, bytes);
     }
     if (S_ISDIR(file.st_mode)) {
         return reason(EISDIR);
