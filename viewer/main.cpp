@@ -96,6 +96,10 @@ void endWithWindow() {
     glutCloseFunc(onClose);
     XSetErrorHandler(onXError);
     convertEvent = XESetWireToEvent(display, DestroyNotify, onWireEvent);
+    // A window destroyed before the hook was in place sent its news too early to be seen;
+    // asking after it now makes the X error handler say so.
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, mainWindow, &attributes);
 }
 
 void onSnapshotTimeout(int) {
