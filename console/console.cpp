@@ -154,13 +154,20 @@ void promptRayDirection(std::FILE* in, std::FILE* out) {
     readValue(in, out, rayDir[0]);
     say(out, "y = ");
     readValue(in, out, rayDir[1]);
-    if (normalizeOutsideUnitSquare(rayDir)) {
+    if (takeGivenDirection()) {
         std::fprintf(out, "after normalize = %f %f\n", static_cast<double>(rayDir[0]),
                      static_cast<double>(rayDir[1]));
     }
     std::fprintf(out, "coords are %f %f\n", static_cast<double>(rayDir[0]),
                  static_cast<double>(rayDir[1]));
     std::fflush(out);
+}
+
+bool takeGivenDirection() {
+    rayDirGiven[0] = rayDir[0];
+    rayDirGiven[1] = rayDir[1];
+    rayDirNormalised = normalizeOutsideUnitSquare(rayDir) ? 1 : 0;
+    return rayDirNormalised == 1;
 }
 
 // Written as "not within" so that a NaN component also leads to normalisation.

@@ -34,6 +34,10 @@ void normalize2(float v[3]);
 // direction prompt does; true if it did.
 bool normalizeOutsideUnitSquare(float v[3]);
 
+// Takes the x and y in rayDir as the user's direction: keeps them as given, then normalises
+// rayDir when a component lies outside [-1, 1]; true if it did.
+bool takeGivenDirection();
+
 // The same dialogue on other streams, so it can be driven by scripted input.
 void printHelp(std::FILE* out);
 void promptRayStart(std::FILE* in, std::FILE* out);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iterator>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -140,28 +141,49 @@ std::string outcomeText(const RayTestRecord& record) {
     return text;
 }
 
-std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
-                                      const float boxMax[3], const float origin[3],
-                                      const float dir[3]) {
-    std::vector<std::string> lines;
-    lines.reserve(8);
+std::vector<Step> stepsOf(const RayTestRecord& record, const float boxMin[3], const float boxMax[3],
+                          const float origin[3], const float dir[3], const float* given) {
+    std::vector<Step> steps;
+    steps.reserve(9);
+    if (given != nullptr) {
+        // The distances below are along this direction, not along the one typed.
+        steps.push_back({STEP_DIRECTION, -1,
+                         "direction: (" + shortest(given[0]) + ", " + shortest(given[1]) +
+                             ") normalised to (" + shortest(dir[0]) + ", " + shortest(dir[1]) +
+                             ")"});
+    }
     for (int axis = 0; axis < 3; ++axis) {
-        lines.push_back(axisLine(record, boxMin, boxMax, origin, dir, axis));
+        steps.push_back({STEP_AXIS, axis, axisLine(record, boxMin, boxMax, origin, dir, axis)});
     }
     if (record.result == RAY_INSIDE) {
-        lines.emplace_back("inside: the start is within the bounds on every axis");
+        steps.push_back({STEP_INSIDE, -1, "inside: the start is within the bounds on every axis"});
     } else {
-        lines.push_back(entryLine(record));
+        steps.push_back({STEP_ENTRY, record.entryAxis, entryLine(record)});
         if (record.entryT == INFINITY) {
-            lines.emplace_back("t = inf: the plane is too far away for a float, so the ray "
-                               "never reaches it");
+            steps.push_back({STEP_TOO_FAR, record.entryAxis,
+                             "t = inf: the plane is too far away for a float, so the ray "
+                             "never reaches it"});
         }
         for (int axis = 0; axis < 3; ++axis) {
             if (record.axes[axis].check != CHECK_NOT_MADE) {
-                lines.push_back(checkLine(record, boxMin, boxMax, axis));
+                steps.push_back({STEP_CHECK, axis, checkLine(record, boxMin, boxMax, axis)});
             }
         }
     }
-    lines.push_back(outcomeText(record));
+    steps.push_back({STEP_OUTCOME, -1, outcomeText(record)});
+    return steps;
+}
+
+std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
+                                      const float boxMax[3], const float origin[3],
+                                      const float dir[3], const float* given) {
+    std::vector<std::string> lines;
+    for (Step& step : stepsOf(record, boxMin, boxMax, origin, dir, given)) {
+        lines.push_back(std::move(step.text));
+    }
     return lines;
+}
+
+const float* givenDirection() {
+    return rayDirNormalised == 1 ? rayDirGiven : nullptr;
 }

@@ -194,7 +194,7 @@ void applyOptions(const Options& options) {
     if (options.hasDir) {
         rayDir[0] = options.dir[0];
         rayDir[1] = options.dir[1];
-        normalizeOutsideUnitSquare(rayDir);
+        takeGivenDirection();
     }
     if (options.hasBox) {
         boxPlanes[0] = options.box[0];
@@ -225,8 +225,8 @@ void printAnswer(const Options& options, std::FILE* out) {
     RayTestRecord record;
     rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
     if (options.explain) {
-        for (const std::string& line :
-             explainSteps(record, &boxPlanes[0], &boxPlanes[3], rayStart, rayDir)) {
+        for (const std::string& line : explainSteps(record, &boxPlanes[0], &boxPlanes[3], rayStart,
+                                                    rayDir, givenDirection())) {
             std::fprintf(out, "%s\n", line.c_str());
         }
     } else {

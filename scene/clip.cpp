@@ -30,12 +30,12 @@ double unitsPerPixel(int width, int height, double span) {
     return span / std::max(1, std::min(width, height));
 }
 
-Region shownRegion(int width, int height, double span) {
+Rect shownRegion(int width, int height, double span) {
     const double units = unitsPerPixel(width, height, span);
     return {0, 0, std::max(width, 1) * units, std::max(height, 1) * units};
 }
 
-Region viewRegion(int width, int height, double span) {
+Rect viewRegion(int width, int height, double span) {
     const double w = width > 0 ? width : 1;
     const double h = height > 0 ? height : 1;
     const double viewW = w <= h ? span : span * w / h;
@@ -44,7 +44,7 @@ Region viewRegion(int width, int height, double span) {
     return {-MARGIN * viewW, -MARGIN * viewH, (MARGIN + 1) * viewW, (MARGIN + 1) * viewH};
 }
 
-bool contains(const Region& region, double x, double y) {
+bool contains(const Rect& region, double x, double y) {
     return x >= region.minX && x <= region.maxX && y >= region.minY && y <= region.maxY;
 }
 
@@ -52,7 +52,7 @@ namespace {
 
 // Liang-Barsky: the part of the segment inside is a range [t0, t1] of its parameter, which
 // runs from a to b.
-bool clipFrom(const Region& region, double a[2], double b[2]) {
+bool clipFrom(const Rect& region, double a[2], double b[2]) {
     const double dx = b[0] - a[0];
     const double dy = b[1] - a[1];
     double t0 = 0.0;
@@ -90,7 +90,7 @@ bool clipFrom(const Region& region, double a[2], double b[2]) {
 
 // The parameter runs from the end nearer the origin, so that a segment with one end far
 // away is cut as exactly as one with both ends near.
-bool clipSegment(const Region& region, double a[2], double b[2]) {
+bool clipSegment(const Rect& region, double a[2], double b[2]) {
     const auto size = [](const double p[2]) { return std::max(std::abs(p[0]), std::abs(p[1])); };
     return size(a) > size(b) ? clipFrom(region, b, a) : clipFrom(region, a, b);
 }
@@ -98,7 +98,7 @@ bool clipSegment(const Region& region, double a[2], double b[2]) {
 // The box's rectangle is cut to the region exactly (minimum and maximum of the bounds),
 // then split along the diagonal. Places are interpolated between the cut corners, which all
 // lie within the region, so no place is computed from the far-away corners.
-BoxPieces clipBox(const Region& region, double minX, double minY, double maxX, double maxY) {
+BoxPieces clipBox(const Rect& region, double minX, double minY, double maxX, double maxY) {
     BoxPieces pieces;
     const double left = std::max(std::min(minX, maxX), region.minX);
     const double right = std::min(std::max(minX, maxX), region.maxX);

@@ -6,6 +6,8 @@
 float boxPlanes[6] = {};
 float rayStart[3] = {};
 float rayDir[3] = {};
+float rayDirGiven[2] = {};
+int rayDirNormalised = 0;
 int selectedPlane = PLANE_NONE;
 int lineWidth = 7;
 int windowWidth = 640;
@@ -37,6 +39,7 @@ void resetRay() {
     rayDir[0] = 0.5f;
     rayDir[1] = 1.0f;
     rayDir[2] = 0.0f;
+    rayDirNormalised = 0;
 }
 
 namespace {

@@ -20,6 +20,10 @@ constexpr float DRAG_STEP = 0.04f;
 extern float boxPlanes[6];
 extern float rayStart[3];
 extern float rayDir[3];
+// The direction's x and y as the user gave them, and 1 if rayDir is that direction scaled to
+// unit length (0 if it is as given, or was set otherwise).
+extern float rayDirGiven[2];
+extern int rayDirNormalised;
 extern int selectedPlane;
 extern int lineWidth;
 extern int windowWidth;

@@ -3,6 +3,7 @@
 #include "clip.h"
 #include "console.h"
 #include "explain.h"
+#include "layout.h"
 #include "options.h"
 #include "scene.h"
 
@@ -100,8 +101,8 @@ TEST(RayBoxIntersect, RecordAgrees) {
     }
 }
 
-// What --print writes for a command line.
-std::string printed(const std::string& line) {
+// The options of a command line.
+Options parse(const std::string& line) {
     std::istringstream words("ray-box-collision " + line);
     std::vector<std::string> owned{std::istream_iterator<std::string>(words), {}};
     std::vector<const char*> argv;
@@ -110,10 +111,15 @@ std::string printed(const std::string& line) {
     }
     const Options options = parseOptions(static_cast<int>(argv.size()), argv.data());
     EXPECT_EQ(options.error, "") << line;
+    return options;
+}
+
+// What --print writes for a command line.
+std::string printed(const std::string& line) {
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&text, &size);
-    printAnswer(options, out);
+    printAnswer(parse(line), out);
     std::fclose(out);
     std::string result(text, size);
     std::free(text);
@@ -153,6 +159,11 @@ TEST(Print, StepByStep) {
          "t = inf: the plane is too far away for a float, so the ray never reaches it"},
         {"--print --explain --start -0.1 -0.1 --dir 0.1 0.1 --box 0.9 0.9 2 2",
          "y = 0.90000004 at t = 10 is within [0.9, 2]"},
+        // The direction the test used, which explains a t that jumps as a component
+        // crosses 1.
+        {"--print --explain --dir 2 0", "direction: (2, 0) normalised to (1, 0)"},
+        {"--print --explain --dir 1 1.0000001",
+         "direction: (1, 1.0000001) normalised to (0.7071067, 0.7071068)"},
     };
     for (const auto& [line, decided] : cases) {
         const std::string out = printed(line);
@@ -317,6 +328,211 @@ TEST(Console, NumberRule) {
     }
 }
 
+// The current scene's frame.
+FrameLayout laidOut() {
+    RayTestRecord record;
+    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    return layoutFrame(record);
+}
+
+// The teaching view of a command line's scene in a window of this size; its layout.
+FrameLayout teach(const std::string& line, int width = 640, int height = 480) {
+    createBox();
+    resetRay();
+    aboutShown = 0;
+    selectedPlane = PLANE_NONE;
+    walkStep = -1;
+    resetView();
+    applyOptions(parse(line));
+    windowWidth = width;
+    windowHeight = height;
+    teachingView = true;
+    return laidOut();
+}
+
+// What crosses a text in a layout, or nothing: a line or a mark over a text's box, or a
+// label over another text.
+std::string crossings(const FrameLayout& f) {
+    std::vector<TextItem> texts = f.texts;
+    texts.insert(texts.end(), f.teachingTexts.begin(), f.teachingTexts.end());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const PixelBox& b = texts[i].box;
+        for (const LineItem& line : f.lines) {
+            const double m = line.width / 2.0;
+            double from[2] = {line.x0, line.y0};
+            double to[2] = {line.x1, line.y1};
+            if (clipSegment(Rect{b.x0 - m, b.y0 - m, b.x1 + m, b.y1 + m}, from, to)) {
+                return "a line crosses '" + texts[i].text + "'";
+            }
+        }
+        for (const MarkItem& mark : f.marks) {
+            const double h = mark.size / 2.0;
+            if (overlaps({mark.x - h, mark.y - h, mark.x + h, mark.y + h}, b)) {
+                return "a mark lies on '" + texts[i].text + "'";
+            }
+        }
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            const bool label = texts[i].role == TEXT_LABEL || texts[j].role == TEXT_LABEL;
+            if (label && overlaps(b, texts[j].box)) {
+                return "'" + texts[i].text + "' and '" + texts[j].text + "' overlap";
+            }
+        }
+    }
+    return {};
+}
+
+// Scenes where planes, labels, marks and the ray crossed the texts.
+const std::pair<const char*, std::pair<int, int>> CROWDED[] = {
+    {"--start 10 1 --dir 0.1 1 --box 5 2 15 25", {640, 480}},
+    {"", {640, 100}},
+    {"--start 2 3.5 --dir 1 0.2", {160, 120}},
+    {"--box 5 10 15 26.613 --start 10.3 29.1 --dir 0.123 -0.97", {640, 480}},
+    {"--box 5 0.3 15 25 --start 10 0.1 --dir 0.3 1", {640, 480}},
+    {"--about", {300, 200}},
+    {"--box 0 5 3 25 --start 20 2 --dir -1 0.25", {640, 480}},
+    {"--start 20 28 --dir 1 1", {640, 480}},
+    {"--start 0 5 --dir 1 1", {640, 480}},
+    {"--box 15 10 5 25 --start 0 12 --dir 1 0", {640, 480}},
+    {"--start 10 5", {640, 480}},
+    {"--dir 1e-45 1e-45", {640, 480}},
+    {"", {200, 150}},
+    {"", {100, 480}},
+};
+
+// Nothing the teaching view draws crosses a text: in the scenes where it did, and in random
+// scenes, windows, selections, walks, framed and zoomed views.
+TEST(Layout, NothingCrossesAText) {
+    for (const auto& [line, size] : CROWDED) {
+        EXPECT_EQ(crossings(teach(line, size.first, size.second)), "") << line;
+    }
+    const float values[] = {0, 5, 10, 15, 25, -1, 0.5f, 1e-45f, 3.4e38f, -3.4e38f, -1e20f, 1e8f};
+    const std::pair<int, int> sizes[] = {{160, 120}, {200, 150}, {640, 100}, {100, 480},
+                                         {640, 480}, {300, 200}, {1000, 700}};
+    std::mt19937 rng(18);
+    const auto value = [&] {
+        return rng() % 2 == 0 ? values[rng() % std::size(values)]
+                              : static_cast<float>(static_cast<int>(rng() % 61) - 15) / 2;
+    };
+    for (int n = 0; n < 3000; ++n) {
+        const auto [width, height] = n % 3 == 0 ? std::pair(static_cast<int>(rng() % 900 + 1),
+                                                            static_cast<int>(rng() % 700 + 1))
+                                                : sizes[rng() % std::size(sizes)];
+        teach("", width, height);
+        for (float* v : {&boxPlanes[0], &boxPlanes[1], &boxPlanes[3], &boxPlanes[4], &rayStart[0],
+                         &rayStart[1], &rayDir[0], &rayDir[1]}) {
+            *v = value();
+        }
+        aboutShown = static_cast<int>(rng() % 2);
+        selectedPlane = static_cast<int>(rng() % 5) - 1;
+        walkStep = static_cast<int>(rng() % 10) - 1;
+        if (rng() % 4 == 0) {
+            frameScene();
+        }
+        if (rng() % 4 == 0) {
+            zoomView(rng() % 2 == 0 ? 0.1 : 7.0, static_cast<int>(rng() % 640), 100);
+        }
+        RayTestRecord record;
+        rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+        const FrameLayout f = layoutFrame(record);
+        ASSERT_EQ(crossings(f), "") << n;
+        // Every mark sits on a candidate plane's line.
+        for (const MarkItem& mark : f.marks) {
+            bool onPlane = false;
+            for (int axis = 0; axis < 2; ++axis) {
+                const double origin = axis == 0 ? f.view.originX : f.view.originY;
+                const double at = (record.axes[axis].candidate - origin) / f.view.units;
+                onPlane = onPlane || (record.axes[axis].side != SIDE_BETWEEN &&
+                                      std::abs((axis == 0 ? mark.x : mark.y) - at) <= 1);
+            }
+            ASSERT_TRUE(onPlane) << n << ": " << mark.x << ", " << mark.y;
+        }
+    }
+    teachingView = false;
+}
+
+// Scenes far outside the view: the entry mark on its plane, the ray's guide where it crosses.
+TEST(Layout, MarksWhereTheyBelong) {
+    // A scene, and the part of the view its guide must reach: from x0 to x1, in pixels.
+    const std::tuple<const char*, double, double> scenes[] = {
+        {"--start -1e8 15 --dir 1 0", 0, 640},
+        {"--start 3.4e38 3.4e38 --dir -1 -1", 0, 480},
+        {"--start -1e20 -1e20 --dir 1 1 --box 5 5 15 25", 0, 480},
+        {"--start -1e20 15 --dir 1 0", 0, 640},
+    };
+    for (const auto& [line, x0, x1] : scenes) {
+        const FrameLayout f = teach(line);
+        double from = 1e9;
+        double to = -1e9;
+        for (const LineItem& piece : f.lines) {
+            if (piece.colour.r == 0 && piece.colour.b == 1) { // the ray's cyan guide
+                from = std::min({from, piece.x0, piece.x1});
+                to = std::max({to, piece.x0, piece.x1});
+            }
+        }
+        EXPECT_TRUE(from <= x0 + 1 && to >= x1 - 1) << line << ": " << from << " to " << to;
+        EXPECT_FALSE(f.marks.empty()) << line;
+    }
+    // The entry mark, large, where the test says the ray enters: x = 5, 80 px.
+    const FrameLayout f = teach("--start -1e8 15 --dir 1 0");
+    EXPECT_TRUE(std::any_of(f.marks.begin(), f.marks.end(), [](const MarkItem& m) {
+        return m.size > 10 && std::abs(m.x - 80) <= 1 && std::abs(m.y - 240) <= 1;
+    }));
+    teachingView = false;
+}
+
+// Where the steps go, what the labels say, the walk through the steps and the framed view.
+TEST(Layout, TheTeachingViewFollowsTheLearner) {
+    const auto steps = [](const FrameLayout& f) {
+        std::vector<TextItem> lines;
+        std::copy_if(f.teachingTexts.begin(), f.teachingTexts.end(), std::back_inserter(lines),
+                     [](const TextItem& text) { return text.role == TEXT_STEP; });
+        return lines;
+    };
+    // Left of a box right of the middle; a note, not a fragment, in a window too small.
+    const std::vector<TextItem> left = steps(teach("--box 25 10 35 25 --start 0 12 --dir 1 0"));
+    EXPECT_TRUE(std::all_of(left.begin(), left.end(),
+                            [](const TextItem& text) { return text.box.x1 <= 400; }));
+    std::string small;
+    for (const TextItem& text : steps(teach("", 200, 150))) {
+        small += text.text + " ";
+    }
+    EXPECT_EQ(small, "enlarge the window to see the steps ");
+    // A zero direction's planes have no t to show.
+    for (const TextItem& text : teach("--start 2 5 --dir 0 0").teachingTexts) {
+        EXPECT_TRUE(text.role != TEXT_LABEL || text.text.find("t =") == std::string::npos);
+    }
+    // n walks the default scene's seven steps, each alone in white, then all of them again.
+    const std::size_t all = steps(teach("")).size();
+    std::string walked;
+    for (int n = 0; n < 7; ++n) {
+        nextStep();
+        for (const TextItem& text : steps(laidOut())) {
+            walked += text.colour.b == 1 && text.colour.r == 1 ? text.text + "|" : "";
+        }
+        walked += steps(laidOut()).size() == all ? "\n" : "(a line more or less)";
+    }
+    EXPECT_EQ(walked, "x: start -1 is below minX 5: candidate|plane x = 5 at t = 12|\n"
+                      "y: start 0.5 is below minY 10: candidate|plane y = 10 at t = 9.5|\n"
+                      "z: start 0 is within [0, 0]: no candidate|\n"
+                      "entry: x = 5 at t = 12, the largest t|\n"
+                      "y = 12.5 at t = 12 is within [10, 25]|\n"
+                      "z = 0 at t = 12 is within [0, 0]|\n"
+                      "\n");
+    nextStep();
+    EXPECT_EQ(walkStep, -1);
+    // Framed, the box, the start and its arrow head are in view; r puts the view back.
+    frameScene();
+    const FrameLayout framed = laidOut();
+    EXPECT_TRUE(framed.startDot && framed.start.x > 0 && framed.start.y > 0);
+    EXPECT_TRUE(framed.arrow && framed.arrowHead[0][0] < 640 && framed.arrowHead[0][1] < 480);
+    const std::array<double, 4> box = {(boxPlanes[3] - framed.view.originX) / framed.view.units,
+                                       (boxPlanes[4] - framed.view.originY) / framed.view.units};
+    EXPECT_TRUE(box[0] < 640 && box[1] < 480);
+    resetView();
+    EXPECT_EQ(currentView().units, 30.0 / 480);
+    teachingView = false;
+}
+
 // Twice the area of a polygon, by the shoelace formula.
 double area(const std::array<Corner, 5>& corners, int count) {
     double sum = 0;
@@ -329,12 +545,12 @@ double area(const std::array<Corner, 5>& corners, int count) {
 }
 
 TEST(Clip, BoxesAndSegments) {
-    const Region view = viewRegion(640, 480, 30);
+    const Rect view = viewRegion(640, 480, 30);
     EXPECT_EQ(view.maxX - view.minX, 2001 * 40.0);
     EXPECT_EQ(view.maxY - view.minY, 2001 * 30.0);
     // A box, the part of it left and the colour at its centre. Whatever the box's size, its
     // pieces tile what is left of it, and meet the colour GL gives the quad's centre.
-    const Region r{0, 0, 40, 30};
+    const Rect r{0, 0, 40, 30};
     const std::tuple<std::array<double, 4>, double, std::array<double, 3>> boxes[] = {
         {{5, 10, 15, 25}, 2 * 150, {.5, .5, .5}},
         {{-1e12, -1e12, 1e12, 1e12}, 2 * 1200, {.5, .5, .5}},

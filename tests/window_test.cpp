@@ -358,8 +358,7 @@ const std::tuple<const char*, int, int, int, const char*, std::uint32_t> TEACHIN
     {"", PLANE_NONE, 84, 72, "x = 5, t = 12", WHITE},
     {"", PLANE_NONE, 252, 409, "x: start -1 is below minX 5: candidate", STEPS},
     {"", PLANE_NONE, 252, 304, "z = 0 at t = 12 is within [0, 0]", STEPS},
-    {"", PLANE_NONE, 4, 8, "w d a s: top bottom left right plane  h: help  right button: menu",
-     GREY},
+    {"", PLANE_NONE, 4, 8, "w d a s: plane  n p Esc: steps  f r: frame, unframe  h: help", GREY},
     {"--start 3 6 --dir 1 0", PLANE_NONE, 52, 96, "", CYAN},   // the start dot
     {"--start 3 6 --dir 1 0", PLANE_NONE, 90, 96, "", CYAN},   // the arrow head
     {"--start 3 6 --dir 1 0", PLANE_NONE, 600, 95, "", CYAN},  // the ray to the view's edge
@@ -382,6 +381,44 @@ TEST(Frame, TeachingView) {
             EXPECT_TRUE(hasText(f, x, y, text, colour));
         }
     }
+}
+
+// The teaching view's lines, marks and labels' neighbours, painted without the texts, the box
+// or the segment, leave every text's box black: on screen, as in the layout, nothing of
+// the method crosses a text.
+TEST(Frame, NothingCrossesATextOnScreen) {
+    openViewer();
+    const std::tuple<const char*, int, int> scenes[] = {
+        {"--start 10 1 --dir 0.1 1 --box 5 2 15 25", 640, 480},
+        {"--start 20 28 --dir 1 1", 640, 480},
+        {"--box 15 10 5 25 --start 0 12 --dir 1 0", 640, 480},
+        {"--box 5 10 15 26.613 --start 10.3 29.1 --dir 0.123 -0.97", 640, 480},
+        {"--about --start 2 3.5 --dir 1 0.2", 300, 200},
+    };
+    for (const auto& [options, width, height] : scenes) {
+        resize(width, height);
+        frameOf(options + std::string(" --explain"));
+        RayTestRecord record;
+        rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+        const FrameLayout frame = layoutFrame(record);
+        FrameLayout shapes = frame;
+        shapes.texts.clear();
+        shapes.teachingTexts.clear();
+        shapes.boxWhole = shapes.segment = shapes.startDot = shapes.arrow = false;
+        shapes.boxPieces = {};
+        paintFrame(shapes);
+        const Frame f = readBackBuffer();
+        std::vector<TextItem> texts = frame.texts;
+        texts.insert(texts.end(), frame.teachingTexts.begin(), frame.teachingTexts.end());
+        for (const TextItem& text : texts) {
+            const int x0 = std::max(0, static_cast<int>(text.box.x0));
+            const int y0 = std::max(0, static_cast<int>(text.box.y0));
+            const int x1 = std::min(width, static_cast<int>(text.box.x1));
+            const int y1 = std::min(height, static_cast<int>(text.box.y1));
+            EXPECT_EQ(f.count(0, x0, y0, x1, y1), (x1 - x0) * (y1 - y0)) << options << text.text;
+        }
+    }
+    teachingView = false;
 }
 
 // What the window shows, as the X server holds it, bottom row first as GL counts.
@@ -451,6 +488,20 @@ TEST(Input, TeachingViewDrags) {
         EXPECT_EQ((std::array{rayStart[0], rayStart[1], rayDir[0], rayDir[1], boxPlanes[4]}), after)
             << x0 << ", " << y0;
     }
+    // The teaching view redraws for its keys, and the wheel zooms it about the pointer.
+    teachingView = true;
+    const int before = redisplays;
+    type(window, "wnf");
+    EXPECT_TRUE(pumpUntil([&] { return redisplays == before + 3; }));
+    EXPECT_EQ(walkStep, 0);
+    const double units = currentView().units;
+    pointTo(window, 320, 240);
+    button(5, true);
+    button(5, false);
+    EXPECT_TRUE(pumpUntil([&] { return currentView().units == units * 1.25; }));
+    type(window, "r\x1b");
+    EXPECT_TRUE(pumpUntil([&] { return walkStep == -1 && currentView().units == 30.0 / 480; }));
+    teachingView = false;
 }
 
 TEST(Input, KeysDragsAndMenu) {
@@ -839,7 +890,7 @@ TEST(Soak, RandomEventsLeaveItQuiet) {
     testing::internal::CaptureStderr();
     int glErrors = 0;
     for (int event = 0; event < 20000; ++event) {
-        const char key = "wdashWDmpr x"[rng() % 12];
+        const char key = "wdashWDmprnf x"[rng() % 14];
         const int x = static_cast<int>(rng() % 640);
         const int y = static_cast<int>(rng() % 480);
         const unsigned int kind = rng() % 10;

@@ -1,6 +1,5 @@
-// One frame: the box, the ray test and its outcome, status lines and the text overlay.
-#include "clip.h"
-#include "explain.h"
+// One frame: the ray test pass, the painter of the frame's layout, and the text overlay.
+#include "layout.h"
 #include "scene.h"
 #include "viewer.h"
 
@@ -14,16 +13,6 @@
 
 namespace {
 
-// Pixel offset of the result line from the window's bottom-left corner.
-constexpr int RESULT_X = 34;
-constexpr int RESULT_Y = 34;
-// The about line sits one text line (20 px) above the result line.
-constexpr int ABOUT_Y = 54;
-// The inside message starts five eighths of the way across the window.
-constexpr double INSIDE_X_FRACTION = 0.625;
-// The start line sits at 20/21 of the window height, the direction line 30 px below it.
-constexpr double STATUS_Y_FRACTION = 0.9523809523809523;
-constexpr double STATUS_LINE_GAP = 30.0;
 // A miss pass repeats until the sweep reaches this value, in steps of SWEEP_STEP.
 constexpr float SWEEP_END = 15.0f;
 constexpr float SWEEP_STEP = 0.25f;
@@ -51,22 +40,10 @@ void onDisplay() {
     buildMenuOnce();
 }
 
-// Everything a frame shows, drawn into the back buffer.
+// Everything a frame shows, drawn into the back buffer: the test's outcome laid out, then
+// painted.
 void drawFrame() {
-    glClear(GL_COLOR_BUFFER_BIT);
-    drawBox();
-    // The teaching view goes under everything the frame draws after the box, its texts
-    // above all.
-    if (teachingView) {
-        drawTeachingView();
-    }
-    runRayTest();
-    drawRayStatus();
-    drawAbout();
-    if (lastResult != RAY_HIT) {
-        glColor3f(1.0f, 1.0f, 0.0f);
-        drawText(RESULT_X, RESULT_Y, "No Intersection");
-    }
+    paintFrame(layoutFrame(runRayTest()));
 }
 
 // Between events the sweep starts again, so the next frame runs a full miss pass. Only a
@@ -94,33 +71,15 @@ void onMissIdle() {
     onIdle();
 }
 
-// Runs the ray-box test on the current scene and draws its outcome: the segment on a hit
-// (and the teaching view's handles) first, then the text over them. A miss repeats the test
-// while the sweep advances and asks for another frame and an idle reset each time, so the
-// window keeps redrawing while the ray misses. The test runs at least once in every frame,
-// so a frame never shows an outcome older than the scene it draws.
-void runRayTest() {
+// The test runs at least once in every frame, so a frame never shows an outcome older than
+// the scene it draws. A miss repeats it while the sweep advances and asks for another frame
+// and an idle reset each time, so the window keeps redrawing while the ray misses.
+RayTestRecord runRayTest() {
     RayTestRecord record;
     lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
-    if (record.result == RAY_HIT) {
-        drawRay(record.hit);
+    if (record.result != RAY_MISS) {
+        return record;
     }
-    if (teachingView) {
-        drawRayHandles();
-    }
-    const std::string outcome = outcomeText(record);
-    if (record.result == RAY_HIT) {
-        glColor3f(1.0f, 0.0f, 0.0f);
-        drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
-        return;
-    }
-    if (record.result == RAY_INSIDE) {
-        drawText(static_cast<int>(windowWidth * INSIDE_X_FRACTION), RESULT_Y, "%s",
-                 outcome.c_str());
-        return;
-    }
-    // Every repetition would draw the same text at the same place, so it is drawn once.
-    drawText(RESULT_X, RESULT_Y, "%s", outcome.c_str());
     float hit[3];
     do {
         glutPostRedisplay();
@@ -129,83 +88,130 @@ void runRayTest() {
     } while (sweepParam < SWEEP_END &&
              (lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, hit)) ==
                  RAY_MISS);
+    return record;
 }
 
-// The box as one quad with red, green, blue and yellow corners, blended across. A box
-// reaching far beyond the view is cut to a region around it first, as the two triangles
-// GL makes of the quad, so that its huge coordinates never reach the rasteriser.
-void drawBox() {
-    const Region region = viewRegion(windowWidth, windowHeight, SCENE_SPAN);
-    if (contains(region, boxPlanes[0], boxPlanes[1]) &&
-        contains(region, boxPlanes[3], boxPlanes[4])) {
+namespace {
+
+// One unit per window pixel from the bottom-left corner; a collapsed side still gets a valid
+// one-pixel projection.
+void usePixelProjection(int width, int height) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0.0, width > 0 ? width : 1, 0.0, height > 0 ? height : 1);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void useColour(const Colour& colour) {
+    glColor3f(colour.r, colour.g, colour.b);
+}
+
+void drawTextItem(const TextItem& text) {
+    useColour(text.colour);
+    drawText(text.x, text.y, "%s", text.text.c_str());
+}
+
+// The teaching view's lines, in pixels.
+void drawLines(const std::vector<LineItem>& lines) {
+    for (const LineItem& line : lines) {
+        useColour(line.colour);
+        glLineWidth(line.width);
+        glBegin(GL_LINES);
+        glVertex2d(line.x0, line.y0);
+        glVertex2d(line.x1, line.y1);
+        glEnd();
+    }
+}
+
+void drawMark(const MarkItem& mark) {
+    useColour(mark.colour);
+    glPointSize(mark.size);
+    glBegin(GL_POINTS);
+    glVertex2d(mark.x, mark.y);
+    glEnd();
+}
+
+} // namespace
+
+// The layout in the order that keeps texts on top: the box; the teaching view's lines and
+// texts; the segment; the marks and the ray's handles over it; the frame's own texts.
+void paintFrame(const FrameLayout& frame) {
+    const bool teaching = frame.teaching;
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (frame.pixelUnits) {
+        usePixelProjection(frame.width, frame.height);
+    }
+    drawBox(frame);
+    if (teaching) {
+        // Thin lines stay thin and never blend into a text's pixels.
+        glDisable(GL_LINE_SMOOTH);
+        glDisable(GL_BLEND);
+        usePixelProjection(frame.width, frame.height);
+        drawLines(frame.lines);
+        for (const TextItem& text : frame.teachingTexts) {
+            drawTextItem(text);
+        }
+        if (frame.pixelUnits) {
+            usePixelProjection(frame.width, frame.height);
+        }
+    }
+    drawRay(frame);
+    if (teaching) {
+        usePixelProjection(frame.width, frame.height);
+        for (const MarkItem& mark : frame.marks) {
+            drawMark(mark);
+        }
+        if (frame.startDot) {
+            drawMark(frame.start);
+        }
+        if (frame.arrow) {
+            glBegin(GL_TRIANGLES);
+            for (const auto& corner : frame.arrowHead) {
+                glVertex2d(corner[0], corner[1]);
+            }
+            glEnd();
+        }
+        applySceneProjection(frame.width, frame.height);
+    }
+    for (const TextItem& text : frame.texts) {
+        drawTextItem(text);
+    }
+}
+
+// The box as one quad with red, green, blue and yellow corners, blended across, or as the
+// pieces it was cut to, each with the colours GL would have given it there.
+void drawBox(const FrameLayout& frame) {
+    if (frame.boxWhole) {
         glBegin(GL_QUADS);
-        glColor3f(1.0f, 0.0f, 0.0f);
-        glVertex3f(boxPlanes[0], boxPlanes[1], boxPlanes[2]);
-        glColor3f(0.0f, 1.0f, 0.0f);
-        glVertex3f(boxPlanes[3], boxPlanes[1], 0.0f);
-        glColor3f(0.0f, 0.0f, 1.0f);
-        glVertex3f(boxPlanes[3], boxPlanes[4], 0.0f);
-        glColor3f(1.0f, 1.0f, 0.0f);
-        glVertex3f(boxPlanes[0], boxPlanes[4], 0.0f);
+        for (const Corner& corner : frame.boxQuad) {
+            glColor3d(corner.rgb[0], corner.rgb[1], corner.rgb[2]);
+            glVertex2d(corner.x, corner.y);
+        }
         glEnd();
         return;
     }
-    const BoxPieces pieces =
-        clipBox(region, boxPlanes[0], boxPlanes[1], boxPlanes[3], boxPlanes[4]);
     for (int triangle = 0; triangle < 2; ++triangle) {
         glBegin(GL_POLYGON);
-        for (int i = 0; i < pieces.count[triangle]; ++i) {
-            const Corner& corner = pieces.corners[triangle][i];
+        for (int i = 0; i < frame.boxPieces.count[triangle]; ++i) {
+            const Corner& corner = frame.boxPieces.corners[triangle][i];
             glColor3d(corner.rgb[0], corner.rgb[1], corner.rgb[2]);
             glVertex2d(corner.x, corner.y);
         }
         glEnd();
     }
-    glColor3f(1.0f, 1.0f, 0.0f);
 }
 
-// The yellow segment from the ray's start to the hit point; a segment reaching far beyond
-// the view is cut to a region around it first.
-void drawRay(const float hit[3]) {
-    glColor3f(1.0f, 1.0f, 0.0f);
-    glLineWidth(static_cast<GLfloat>(lineWidth));
-    double from[2] = {rayStart[0], rayStart[1]};
-    double to[2] = {hit[0], hit[1]};
-    const Region region = viewRegion(windowWidth, windowHeight, SCENE_SPAN);
-    if (contains(region, from[0], from[1]) && contains(region, to[0], to[1])) {
-        glBegin(GL_LINES);
-        glVertex3fv(rayStart);
-        glVertex3fv(hit);
-        glEnd();
-    } else if (clipSegment(region, from, to)) {
-        glBegin(GL_LINES);
-        glVertex2dv(from);
-        glVertex2dv(to);
-        glEnd();
+// The yellow segment from the ray's start to the hit point.
+void drawRay(const FrameLayout& frame) {
+    if (!frame.segment) {
+        return;
     }
-}
-
-int directionLineY() {
-    return static_cast<int>(windowHeight * STATUS_Y_FRACTION - STATUS_LINE_GAP);
-}
-
-// The ray's start and direction in red, near the top of the window.
-void drawRayStatus() {
-    glColor3f(1.0f, 0.0f, 0.0f);
-    const int x = windowWidth / 3;
-    const double startY = windowHeight * STATUS_Y_FRACTION;
-    drawText(x, static_cast<int>(startY), "ray start = %f %f %f", static_cast<double>(rayStart[0]),
-             static_cast<double>(rayStart[1]), static_cast<double>(rayStart[2]));
-    drawText(x, directionLineY(), "ray dir = %f %f %f", static_cast<double>(rayDir[0]),
-             static_cast<double>(rayDir[1]), static_cast<double>(rayDir[2]));
-}
-
-// Green is set either way; the line itself only when the about toggle is on.
-void drawAbout() {
-    glColor3f(0.0f, 1.0f, 0.0f);
-    if (aboutShown == 1) {
-        drawText(RESULT_X, ABOUT_Y, "ray-box collision demo by Kestrin");
-    }
+    glColor3f(1.0f, 1.0f, 0.0f);
+    glLineWidth(frame.segmentWidth);
+    glBegin(GL_LINES);
+    glVertex2dv(frame.segmentFrom.data());
+    glVertex2dv(frame.segmentTo.data());
+    glEnd();
 }
 
 // Draws a printf-style message in the current colour at (x, y) window pixels from the

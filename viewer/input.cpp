@@ -54,10 +54,15 @@ void addMenuEntries() {
     }
 }
 
-// Plane keys and help; nothing here asks for a redraw.
+// Plane keys and help, and in the teaching view its own keys. The plain view shows nothing
+// of what a key changes, so only the teaching view asks for a redraw.
 void onKeyboard(unsigned char key, int, int) {
     noteInput();
-    if (!selectPlaneForKey(key) && key == 'h') {
+    if (selectPlaneForKey(key) || (teachingView && teachingKey(key))) {
+        if (teachingView) {
+            glutPostRedisplay();
+        }
+    } else if (key == 'h') {
         printHelp();
     }
 }
@@ -97,10 +102,17 @@ void onMenuStatus(int status, int, int) {
 
 // Every press and release records where a drag starts from. In the teaching view a press
 // may take hold of the ray's start or its arrow head instead of the selected plane.
-void onMouse(int, int state, int x, int y) {
+void onMouse(int button, int state, int x, int y) {
     noteInput();
     lastMouseX = x;
     lastMouseY = y;
+    // The wheel, as GLUT reports it: a press of button 3 (up) or 4 (down); each step zooms
+    // the teaching view by a quarter about the pointer.
+    if (teachingView && state == GLUT_DOWN && (button == 3 || button == 4)) {
+        zoomView(button == 3 ? 0.8 : 1.25, x, y);
+        glutPostRedisplay();
+        return;
+    }
     if (state == GLUT_DOWN) {
         grabRay(x, y);
     } else {

@@ -1,14 +1,10 @@
 // The viewer's entry points: window set-up, GLUT callbacks and drawing steps.
 #pragma once
 
+#include "layout.h"
+
 #include <string>
 #include <vector>
-
-// The shorter window side shows this many scene units.
-constexpr int SCENE_SPAN = 30;
-
-// Size of drawText's message buffer, terminator included.
-constexpr int TEXT_BUFFER_SIZE = 200;
 
 // Initialises GLUT, opens the window, sets up the scene and registers the callbacks:
 // everything main does before it enters the event loop. Why the window cannot be drawn
@@ -41,30 +37,30 @@ void applySceneProjection(int width, int height);
 void onReshape(int width, int height);
 
 void onDisplay();
+// Runs the ray test pass and paints the frame's layout into the back buffer.
 void drawFrame();
 void onIdle();
-void runRayTest();
-void drawBox();
-void drawRay(const float hit[3]);
-void drawRayStatus();
-// The direction status line's text position from the bottom, the lower of the two lines.
-int directionLineY();
-void drawAbout();
+// Runs the ray-box test on the current scene, and while the ray misses repeats it as the
+// sweep advances, asking for the next frame each time; the test's record.
+RayTestRecord runRayTest();
+// Paints a frame's layout: only what it holds, where it says.
+void paintFrame(const FrameLayout& frame);
+void drawBox(const FrameLayout& frame);
+void drawRay(const FrameLayout& frame);
 void drawText(int x, int y, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
-// The teaching view (--explain): the method drawn over the frame, and handles on the ray.
-extern bool teachingView;
-// Draws the candidate planes, the ray with its handles and crossings, the selected plane,
-// the steps and the keys, under the frame's own texts.
-void drawTeachingView();
-// The ray's start dot and arrow head, which the pointer can drag; over the hit segment.
-void drawRayHandles();
-// A press at (x, y) window pixels from the top left: true if it took hold of the start dot
-// or the arrow head (teaching view only).
+// The teaching view's pointer: a press at (x, y) window pixels from the top left takes hold
+// of the ray's start dot or arrow head (true), or of nothing; a motion moves what it took
+// hold of to the pointer (false if nothing); a release lets go.
 bool grabRay(int x, int y);
-// Moves what the press took hold of to the pointer; false if it took hold of nothing.
 bool moveRay(int x, int y);
 void releaseRay();
+
+// The Escape key's character.
+constexpr unsigned char ESCAPE_KEY = 27;
+// The teaching view's own keys: n and p walk the steps, Escape shows them all, f frames the
+// scene and r returns to the usual view. True if the key was one of them.
+bool teachingKey(unsigned char key);
 
 // Registered by a miss pass: waits for the next frame's turn, then resets the sweep.
 void onMissIdle();

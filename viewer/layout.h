@@ -1,0 +1,140 @@
+// What one frame shows, laid out as data: the box, the hit segment, the teaching view's
+// lines, marks, handles and texts, and the frame's own texts, each with its place and
+// colour, every text with its box in window pixels. No GL: the painter only paints this,
+// the pointer's hits on the ray's handles are answered from it, and tests read it.
+#pragma once
+
+#include "clip.h"
+#include "scene.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+// The shorter window side shows this many scene units in the usual view.
+constexpr int SCENE_SPAN = 30;
+
+// Size of a text's message buffer, terminator included: a longer text is cut.
+constexpr int TEXT_BUFFER_SIZE = 200;
+
+// Red, green and blue, each from 0 to 1.
+struct Colour {
+    float r;
+    float g;
+    float b;
+};
+
+// A rectangle of window pixels counted from the bottom-left corner: x0 <= x < x1 and
+// y0 <= y < y1.
+struct PixelBox {
+    double x0;
+    double y0;
+    double x1;
+    double y1;
+};
+
+// Whether two rectangles share any area.
+bool overlaps(const PixelBox& a, const PixelBox& b);
+
+// Which part of the frame a text belongs to.
+enum TextRole { TEXT_FRAME, TEXT_STEP, TEXT_KEYS, TEXT_LABEL };
+
+// A text in the 9 x 15 bitmap font, its baseline starting at (x, y) window pixels.
+struct TextItem {
+    int x;
+    int y;
+    std::string text;
+    Colour colour;
+    TextRole role;
+    PixelBox box; // the cells of its characters, from the lowest descender to the top
+};
+
+// A line between two points in window pixels, width pixels wide.
+struct LineItem {
+    double x0;
+    double y0;
+    double x1;
+    double y1;
+    float width;
+    Colour colour;
+};
+
+// A square mark of size pixels centred on (x, y) window pixels.
+struct MarkItem {
+    double x;
+    double y;
+    float size;
+    Colour colour;
+};
+
+// What part of the scene the window shows: the scene point at its bottom-left corner and
+// the scene units per pixel, the same on both axes.
+struct View {
+    double originX;
+    double originY;
+    double units;
+};
+
+struct FrameLayout {
+    int width = 0;
+    int height = 0;
+    bool teaching = false; // the teaching view is laid out over the frame
+    View view{};
+    // False in the usual view: the box and the segment are in scene units, for the scene
+    // projection. True when the teaching view is framed or zoomed: they are in pixels.
+    bool pixelUnits = false;
+    // The box: the whole quad, corners red, green, blue and yellow from (minX, minY) round,
+    // or, when it reaches far beyond the view, its pieces cut to a region around the view.
+    bool boxWhole = false;
+    std::array<Corner, 4> boxQuad{};
+    BoxPieces boxPieces{};
+    // The segment from the ray's start to the hit point, lineWidth pixels wide.
+    bool segment = false;
+    std::array<double, 2> segmentFrom{};
+    std::array<double, 2> segmentTo{};
+    float segmentWidth = 1.0f;
+    // The teaching view: lines and texts go under the segment, marks and the ray's handles
+    // over it. The start dot and the arrow head (its tip first) are there when shown.
+    std::vector<LineItem> lines;
+    std::vector<TextItem> teachingTexts;
+    std::vector<MarkItem> marks;
+    bool startDot = false;
+    MarkItem start{};
+    bool arrow = false;
+    std::array<std::array<double, 2>, 3> arrowHead{};
+    // The frame's own texts, over everything, in the order they are drawn.
+    std::vector<TextItem> texts;
+};
+
+// The box a text of this many characters takes up at (x, y).
+PixelBox textBox(int x, int y, std::size_t characters);
+
+// The direction status line's baseline, the lower of the two status lines.
+int directionLineY();
+
+// Lays out the frame of the current scene in the current window for this record of the
+// ray-box test: the plain frame, with the teaching view over it when that is on.
+FrameLayout layoutFrame(const RayTestRecord& record);
+
+// The teaching view (--explain), and the step of its walk through the method shown alone,
+// counted from 0, or -1 while every step is shown.
+extern bool teachingView;
+extern int walkStep;
+
+// The view frames show: the usual one, or in the teaching view one framed on the scene or
+// zoomed by the user.
+View currentView();
+
+// Moves and scales the teaching view so that the box, the ray's start, its arrow head and
+// the entry point are all in view with a margin; back to the usual view.
+void frameScene();
+void resetView();
+
+// Scales the teaching view by factor about the pointer at (x, y) window pixels from the
+// top left, keeping the scene point under it in place.
+void zoomView(double factor, int x, int y);
+
+// The step walk: the next step (past the last, all of them again), the previous one, all.
+void nextStep();
+void previousStep();
+void showAllSteps();
