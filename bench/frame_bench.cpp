@@ -31,6 +31,7 @@ template <typename Change> void drawFrames(benchmark::State& state, Change chang
     createBox();
     resetRay();
     selectedPlane = PLANE_NONE;
+    teachingView = false;
     change();
     while (state.KeepRunning()) {
         onIdle();
@@ -64,6 +65,18 @@ void BM_FrameInside(benchmark::State& state) {
     });
 }
 
+// The same hit and miss with the teaching view over them.
+void BM_TeachingHit(benchmark::State& state) {
+    drawFrames(state, [] { teachingView = true; });
+}
+
+void BM_TeachingMiss(benchmark::State& state) {
+    drawFrames(state, [] {
+        teachingView = true;
+        rayDir[0] = -0.5f;
+    });
+}
+
 // A drag of one pixel up or down with the top plane selected, then the frame it asks for.
 void BM_FrameDrag(benchmark::State& state) {
     openViewer();
@@ -90,6 +103,8 @@ FRAME_BENCHMARK(BM_FrameHit);
 FRAME_BENCHMARK(BM_FrameMiss);
 FRAME_BENCHMARK(BM_FrameInside);
 FRAME_BENCHMARK(BM_FrameDrag);
+FRAME_BENCHMARK(BM_TeachingHit);
+FRAME_BENCHMARK(BM_TeachingMiss);
 
 } // namespace
 
@@ -98,7 +113,9 @@ int main(int argc, char** argv) {
     RatioReporter reporter({{"BM_FrameHit", "BM_ClearAndSwap"},
                             {"BM_FrameMiss", "BM_ClearAndSwap"},
                             {"BM_FrameInside", "BM_ClearAndSwap"},
-                            {"BM_FrameDrag", "BM_ClearAndSwap"}});
+                            {"BM_FrameDrag", "BM_ClearAndSwap"},
+                            {"BM_TeachingHit", "BM_FrameHit"},
+                            {"BM_TeachingMiss", "BM_FrameMiss"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -1,6 +1,7 @@
 // Words for the ray-box test: the outcome line and a learner's account of each step.
 #include "explain.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -177,10 +178,10 @@ std::vector<Step> stepsOf(const RayTestRecord& record, const float boxMin[3], co
 std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
                                       const float boxMax[3], const float origin[3],
                                       const float dir[3], const float* given) {
+    std::vector<Step> steps = stepsOf(record, boxMin, boxMax, origin, dir, given);
     std::vector<std::string> lines;
-    for (Step& step : stepsOf(record, boxMin, boxMax, origin, dir, given)) {
-        lines.push_back(std::move(step.text));
-    }
+    std::transform(steps.begin(), steps.end(), std::back_inserter(lines),
+                   [](Step& step) { return std::move(step.text); });
     return lines;
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -43,8 +44,8 @@ std::size_t characterLength(const std::string& word, std::size_t i) {
 
 // Whether a word is one of the program's or GLUT's option words.
 bool isOptionWord(const std::string& word) {
-    const auto own = {"--start", "--dir",     "--box",  "--about",  "--snapshot",
-                      "--print", "--explain", "--help", "--version"};
+    const auto own = {"--start",   "--dir",   "--box",  "--about", "--snapshot", "--print",
+                      "--explain", "--frame", "--step", "--help",  "--version"};
     return glutOptionValues(word) >= 0 || std::find(own.begin(), own.end(), word) != own.end();
 }
 
@@ -91,6 +92,13 @@ std::string shownWord(const std::string& word) {
 
 // Refuses options that make no sense together, naming one of them.
 Options refuseCombinations(Options& options, const std::string& glutOption) {
+    // The walk and the framed view belong to the teaching view in the window.
+    for (const auto& [given, word] :
+         {std::pair{options.frame, "--frame"}, std::pair{options.step > 0, "--step"}}) {
+        if (given && (!options.explain || options.print)) {
+            return refuse(options, "option '", word, "' needs '--explain' and a window");
+        }
+    }
     if (!options.print) {
         return options;
     }
@@ -106,6 +114,63 @@ Options refuseCombinations(Options& options, const std::string& glutOption) {
     }
     return options;
 }
+
+namespace {
+
+// Reads the words that follow an option (a file name, a step, numbers) into the options and
+// moves i past them; false if they are refused, with the reason in the options.
+bool takeValues(Options& options, const std::string& word, int argc, const char* const* argv,
+                int& i) {
+    if (word == "--snapshot") {
+        if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+            refuse(options, "option '--snapshot' needs a file name");
+            return false;
+        }
+        options.snapshot = argv[++i];
+        if (isOptionWord(options.snapshot)) {
+            refuse(options, "option '--snapshot' needs a file name, not the option '",
+                   options.snapshot, "' (for a file of that name, write './", options.snapshot,
+                   "')");
+            return false;
+        }
+    }
+    if (word == "--step") {
+        float step = 0;
+        const std::string value = i + 1 < argc ? argv[++i] : "";
+        if (parseNumber(value, step) != NUMBER_OK || step < 1 || step > 99 ||
+            step != static_cast<float>(static_cast<int>(step))) {
+            refuse(options, "option '--step' needs a step number from 1 to 99, not '",
+                   shownWord(value), "'");
+            return false;
+        }
+        options.step = static_cast<int>(step);
+    }
+    float* const numbers = word == "--start" ? options.start
+                           : word == "--dir" ? options.dir
+                           : word == "--box" ? options.box
+                                             : nullptr;
+    if (numbers == nullptr) {
+        return true;
+    }
+    const int count = word == "--box" ? 4 : 2;
+    for (int k = 0; k < count; ++k) {
+        if (i + 1 >= argc) {
+            refuse(options, "option '", word, "' needs ", std::to_string(count), " numbers");
+            return false;
+        }
+        const std::string value = argv[++i];
+        const NumberCheck check = parseNumber(value, numbers[k]);
+        if (check != NUMBER_OK) {
+            refuse(options, "option '", word, "': '", shownWord(value),
+                   check == NUMBER_OUT_OF_RANGE ? "' is out of a float's range"
+                                                : "' is not a decimal number");
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 Options parseOptions(int argc, const char* const* argv) {
     Options options;
@@ -125,22 +190,7 @@ Options parseOptions(int argc, const char* const* argv) {
             i += glutValues;
             continue;
         }
-        float* numbers = nullptr;
-        int count = 0;
-        if (word == "--start") {
-            options.hasStart = true;
-            numbers = options.start;
-            count = 2;
-        } else if (word == "--dir") {
-            options.hasDir = true;
-            numbers = options.dir;
-            count = 2;
-        } else if (word == "--box") {
-            options.hasBox = true;
-            numbers = options.box;
-            count = 4;
-        } else if (word != "--help" && word != "--version" && word != "--about" &&
-                   word != "--snapshot" && word != "--print" && word != "--explain") {
+        if (!isOptionWord(word)) {
             const bool option = word.rfind('-', 0) == 0;
             return refuse(options, option ? "unknown option '" : "unexpected argument '",
                           shownWord(word), "'");
@@ -158,29 +208,12 @@ Options parseOptions(int argc, const char* const* argv) {
         options.about = options.about || word == "--about";
         options.print = options.print || word == "--print";
         options.explain = options.explain || word == "--explain";
-        if (word == "--snapshot") {
-            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
-                return refuse(options, "option '--snapshot' needs a file name");
-            }
-            options.snapshot = argv[++i];
-            if (isOptionWord(options.snapshot)) {
-                return refuse(options, "option '--snapshot' needs a file name, not the option '",
-                              options.snapshot, "' (for a file of that name, write './",
-                              options.snapshot, "')");
-            }
-        }
-        for (int k = 0; k < count; ++k) {
-            if (i + 1 >= argc) {
-                return refuse(options, "option '", word, "' needs ", std::to_string(count),
-                              " numbers");
-            }
-            const std::string value = argv[++i];
-            const NumberCheck check = parseNumber(value, numbers[k]);
-            if (check != NUMBER_OK) {
-                return refuse(options, "option '", word, "': '", shownWord(value),
-                              check == NUMBER_OUT_OF_RANGE ? "' is out of a float's range"
-                                                           : "' is not a decimal number");
-            }
+        options.frame = options.frame || word == "--frame";
+        options.hasStart = options.hasStart || word == "--start";
+        options.hasDir = options.hasDir || word == "--dir";
+        options.hasBox = options.hasBox || word == "--box";
+        if (!takeValues(options, word, argc, argv, i)) {
+            return options;
         }
     }
     return refuseCombinations(options, glutOption);
@@ -265,12 +298,17 @@ void printUsage(std::FILE* out) {
                "                             printed first with --print, else drawn in the\n"
                "                             window (or snapshot), where the pointer can also\n"
                "                             drag the ray's start dot and its arrow head\n"
+               "  --frame                    with --explain in the window, frame the scene: the\n"
+               "                             box, the start and the entry point in view\n"
+               "  --step N                   with --explain in the window, show step N alone\n"
                "  --help                     print this text and exit\n"
                "  --version                  print the version and licence and exit\n"
                "GLUT's own options, such as -display DISPLAY, are taken as well.\n"
                "\n"
                "Keys in the window: w, d, a and s select the top, bottom, left or right plane;\n"
-               "h prints help on the console.\n"
+               "h prints help on the console. With --explain also: n and p walk the steps one\n"
+               "at a time, Escape shows them all; f frames the scene, r returns to the usual\n"
+               "view; the wheel zooms about the pointer.\n"
                "Drag with the left or middle button to move the selected plane: 25 pixels move it\n"
                "one unit; upwards raises top and bottom, rightwards moves left and right to the\n"
                "right. Planes may cross.\n"

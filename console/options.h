@@ -11,6 +11,8 @@ struct Options {
     bool about = false;
     bool print = false;   // answer on standard output, with no window
     bool explain = false; // with print, the test's steps before the answer
+    bool frame = false;   // the teaching view framed on the scene
+    int step = 0;         // the teaching view's walk at this step, from 1; 0 for all steps
     bool hasStart = false;
     bool hasDir = false;
     bool hasBox = false;

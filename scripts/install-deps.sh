@@ -2,6 +2,7 @@
 # Installs the Debian packages that a task needs, if any are missing. The task is one of:
 #   build  build and run the program (the default)
 #   xvfb   the same, on a virtual display when there is no screen
+#   pictures  the same, and ImageMagick to put the README's pictures together
 #   test   build and run every test and benchmark
 #   check  the tests, plus the sanitizer, fuzzing, static-analysis and packaging tools
 # On a system without dpkg it names the packages and leaves it to CMake to find them.
@@ -16,10 +17,11 @@ check=(clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 cppcheck dpkg-d
 case "${1:-build}" in
   build) packages=("${build[@]}") ;;
   xvfb) packages=("${build[@]}" "${xvfb[@]}") ;;
+  pictures) packages=("${build[@]}" "${xvfb[@]}" imagemagick) ;;
   test) packages=("${build[@]}" "${xvfb[@]}" "${tests[@]}") ;;
   check) packages=("${build[@]}" "${xvfb[@]}" "${tests[@]}" "${check[@]}") ;;
   *)
-    echo "usage: $0 [build|xvfb|test|check]" >&2
+    echo "usage: $0 [build|xvfb|pictures|test|check]" >&2
     exit 2
     ;;
 esac

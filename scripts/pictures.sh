@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Regenerates the pictures in docs/ and the icon in packaging/: each drawn by the program
-# itself with the command line the README shows beside it. The icon is cut from a frame
-# with ImageMagick's convert.
+# itself with the command line the README shows beside it. The step-by-step walk is put
+# together as an animation, and the icon cut from a frame, with ImageMagick's convert.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh xvfb
+scripts/install-deps.sh pictures
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target ray-box-collision
 
@@ -27,8 +27,20 @@ teach-crossed --explain --box 15 10 5 25 --start 0 12 --dir 1 0
 teach-behind --explain --start 20 28 --dir 1 1
 teach-zero --explain --start 2 5 --dir 0 0
 teach-beside --explain --start 2 3.5 --dir 1 0.2
+teach-normalised --explain --dir 2 1
+teach-far --explain --start 0 0 --dir 1e-30 1 --box 1e30 -1 3e38 1
+teach-check-y --explain --start 0 22 --dir 1 1
+teach-on-bound --explain --start 5 5 --dir 1 1
+teach-framed --explain --frame
 SCENES
+for step in 1 2 3 4 5 6 7; do
+  build/ray-box-collision --explain --step "$step" --snapshot "build/teach-step-$step.png"
+done
 build/ray-box-collision --start 0.5 13 --dir 1 -0.3 --snapshot build/icon-frame.png
 PICTURES
+# Two seconds a step, the last one longer before the walk starts again.
+convert -delay 200 build/teach-step-[1-6].png -delay 400 build/teach-step-7.png -loop 0 \
+  -layers Optimize docs/teach-walk.gif
 convert build/icon-frame.png -crop 250x250+0+75 +repage -resize 128x128 \
+  -define png:exclude-chunks=date,time \
   packaging/ray-box-collision.png

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <limits>
 #include <utility>
 
 bool teachingView = false;
@@ -313,7 +315,8 @@ void layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk) {
     if (top < STEPS_BOTTOM) {
         return;
     }
-    const std::size_t rows = static_cast<std::size_t>((top - STEPS_BOTTOM) / LINE_PIXELS + 1);
+    const int fitting = (top - STEPS_BOTTOM) / LINE_PIXELS + 1;
+    const auto rows = static_cast<std::size_t>(fitting);
     const auto inWindow = [&](double x) {
         return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, static_cast<double>(frame.width));
     };
@@ -336,9 +339,10 @@ void layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk) {
         std::vector<std::pair<std::string, int>> lines;
         for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
             if (steps[i].kind != STEP_OUTCOME) {
-                for (std::string& piece : wrap(steps[i].text, static_cast<std::size_t>(width))) {
-                    lines.emplace_back(std::move(piece), i);
-                }
+                const std::vector<std::string> pieces =
+                    wrap(steps[i].text, static_cast<std::size_t>(width));
+                std::transform(pieces.begin(), pieces.end(), std::back_inserter(lines),
+                               [i](const std::string& piece) { return std::pair(piece, i); });
             }
         }
         if (lines.size() > rows) {
@@ -437,29 +441,22 @@ void layoutHandles(FrameLayout& frame) {
                         {baseX + dy * ARROW_LENGTH / 2, baseY - dx * ARROW_LENGTH / 2}}};
 }
 
-// The method over the frame: the steps and the keys; the marks where the ray crosses the
-// candidate planes; the planes' labels; the planes, the selected edge and the ray as lines
-// broken round every text; the handles. In a walk, only what the current step is about.
-void layoutTeaching(FrameLayout& frame, const RayTestRecord& record) {
-    const std::vector<Step> steps =
-        stepsOf(record, &boxPlanes[0], &boxPlanes[3], rayStart, rayDir, givenDirection());
-    const int walk = walkStep < static_cast<int>(steps.size()) ? walkStep : -1;
-    const Step* current = walk >= 0 ? &steps[static_cast<std::size_t>(walk)] : nullptr;
-    const View& view = frame.view;
-    const double w = std::max(frame.width, 1);
-    const double h = std::max(frame.height, 1);
-
-    layoutSteps(frame, steps, walk);
-    frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
-    std::vector<PixelBox> taken;
+// The boxes of all the texts laid out so far.
+std::vector<PixelBox> textBoxes(const FrameLayout& frame) {
+    std::vector<PixelBox> boxes;
     for (const std::vector<TextItem>* texts : {&frame.texts, &frame.teachingTexts}) {
-        for (const TextItem& text : *texts) {
-            taken.push_back(text.box);
-        }
+        std::transform(texts->begin(), texts->end(), std::back_inserter(boxes),
+                       [](const TextItem& text) { return text.box; });
     }
+    return boxes;
+}
 
-    // Marks on their planes, where the ray's line crosses them ahead of the start; the entry
-    // point of a hit as the test reports it, larger.
+// Marks on their planes where the ray's line crosses them ahead of the start, and a hit's
+// entry point, larger, where the test reports it; in a walk, those of the current step, a
+// failing check's entry point red. A mark that would cover a text is left out.
+void layoutMarks(FrameLayout& frame, const RayTestRecord& record, const Step* current,
+                 std::vector<PixelBox>& taken) {
+    const View& view = frame.view;
     const RayLine line = rayLine(view);
     const bool hit = record.result == RAY_HIT;
     std::vector<MarkItem> marks;
@@ -474,59 +471,65 @@ void layoutTeaching(FrameLayout& frame, const RayTestRecord& record) {
         const bool shown = current == nullptr ||
                            (current->kind == STEP_AXIS && current->axis == axis) ||
                            (entry && (current->kind == STEP_ENTRY || failed));
-        if (step.hasDistance && step.t >= 0.0f && std::isfinite(step.t) && shown &&
-            !(hit && entry)) {
+        // A hit's entry point has its own mark, once the entry plane is chosen.
+        const bool entered = hit && entry && (current == nullptr || afterEntry(current->kind));
+        if (step.hasDistance && step.t >= 0.0f && std::isfinite(step.t) && shown && !entered) {
             const auto [x, y] = crossing(view, line, axis, step.candidate);
             marks.push_back(
                 {x, y, entry && failed ? 11.0f : 6.0f, entry && failed ? FAILED : CYAN});
         }
     }
     for (const MarkItem& mark : marks) {
-        if (mark.x >= 0 && mark.x <= w && mark.y >= 0 && mark.y <= h &&
+        if (mark.x >= 0 && mark.x <= frame.width && mark.y >= 0 && mark.y <= frame.height &&
             clearOf(markBox(mark), taken)) {
             frame.marks.push_back(mark);
+            taken.push_back(markBox(mark));
         }
     }
-    for (const MarkItem& mark : frame.marks) {
-        taken.push_back(markBox(mark));
-    }
+}
 
-    // The candidate planes on x and y across the view, each labelled with its axis and t;
-    // the entry plane white and wider, the others grey. In a walk, an axis's step also
-    // shows its two bounds.
-    std::vector<LineItem> lines;
+// The candidate planes on x and y as lines across the view, each labelled with its axis and
+// t; the entry plane white and wider, the others grey. In a walk, those of the current
+// step, and an axis's step or check also shows the axis's two bounds.
+void layoutPlanes(FrameLayout& frame, const RayTestRecord& record, const Step* current,
+                  std::vector<LineItem>& lines, std::vector<PixelBox>& taken) {
+    const View& view = frame.view;
+    const double w = std::max(frame.width, 1);
+    const double h = std::max(frame.height, 1);
+    // The line across the view at `at` pixels on the axis, if the view shows it.
+    const auto across = [&](int axis, double at, float width, Colour colour) {
+        if (at >= 0 && at <= (axis == 0 ? w : h)) {
+            lines.push_back(axis == 0 ? LineItem{at, 0, at, h, width, colour}
+                                      : LineItem{0, at, w, at, width, colour});
+            return true;
+        }
+        return false;
+    };
     for (int axis = 0; axis < 2; ++axis) {
-        const AxisStep& step = record.axes[axis];
-        const bool entry = axis == record.entryAxis && record.entryT >= 0.0f;
+        const auto pixel = [&](double at) {
+            return axis == 0 ? pixelX(view, at) : pixelY(view, at);
+        };
         if (current != nullptr && (current->kind == STEP_AXIS || current->kind == STEP_CHECK) &&
             current->axis == axis) {
-            for (const float bound : {boxPlanes[axis], boxPlanes[axis + 3]}) {
-                const double at = axis == 0 ? pixelX(view, bound) : pixelY(view, bound);
-                if (at >= 0 && at <= (axis == 0 ? w : h)) {
-                    lines.push_back(axis == 0 ? LineItem{at, 0, at, h, 1.0f, BOUNDS}
-                                              : LineItem{0, at, w, at, 1.0f, BOUNDS});
-                }
-            }
+            across(axis, pixel(boxPlanes[axis]), 1.0f, BOUNDS);
+            across(axis, pixel(boxPlanes[axis + 3]), 1.0f, BOUNDS);
         }
+        const AxisStep& step = record.axes[axis];
+        const bool entry = axis == record.entryAxis && record.entryT >= 0.0f;
         const bool shown = current == nullptr ||
                            (current->kind == STEP_AXIS && current->axis == axis) ||
                            (entry && afterEntry(current->kind));
-        const double at = axis == 0 ? pixelX(view, step.candidate) : pixelY(view, step.candidate);
-        if (step.side == SIDE_BETWEEN || !shown || !(at >= 0 && at <= (axis == 0 ? w : h))) {
-            continue;
-        }
-        const Colour colour = entry ? WHITE : GREY;
-        const float width = entry ? 3.0f : 1.0f;
-        lines.push_back(axis == 0 ? LineItem{at, 0, at, h, width, colour}
-                                  : LineItem{0, at, w, at, width, colour});
-        placeLabel(frame, axis, at, axisLabel(axis, step), colour, taken);
-    }
-    for (const TextItem& text : frame.teachingTexts) {
-        if (text.role == TEXT_LABEL) {
-            taken.push_back(text.box);
+        const double at = pixel(step.candidate);
+        if (step.side != SIDE_BETWEEN && shown &&
+            across(axis, at, entry ? 3.0f : 1.0f, entry ? WHITE : GREY)) {
+            placeLabel(frame, axis, at, axisLabel(axis, step), entry ? WHITE : GREY, taken);
         }
     }
-    // The selected plane as a white edge of the box, so that a drag's target shows.
+}
+
+// The selected plane as a white edge of the box, so that a drag's target shows.
+void layoutSelectedPlane(const FrameLayout& frame, std::vector<LineItem>& lines) {
+    const View& view = frame.view;
     const double x0 = pixelX(view, boxPlanes[0]);
     const double y0 = pixelY(view, boxPlanes[1]);
     const double x1 = pixelX(view, boxPlanes[3]);
@@ -537,13 +540,31 @@ void layoutTeaching(FrameLayout& frame, const RayTestRecord& record) {
         const auto& edge = edges[selectedPlane];
         double a[2] = {edge[0], edge[1]};
         double b[2] = {edge[2], edge[3]};
-        if (clipSegment(Rect{0, 0, w, h}, a, b)) {
+        if (clipSegment(Rect{0, 0, std::max(frame.width, 1) * 1.0, std::max(frame.height, 1) * 1.0},
+                        a, b)) {
             lines.push_back({a[0], a[1], b[0], b[1], 4.0f, WHITE});
         }
     }
+}
+
+// The method over the frame: the steps and the keys, then the marks, then the planes and
+// their labels, then the planes, the selected edge and the ray as lines broken round every
+// text; the handles. In a walk, only what the current step is about.
+void layoutTeaching(FrameLayout& frame, const RayTestRecord& record) {
+    const std::vector<Step> steps =
+        stepsOf(record, &boxPlanes[0], &boxPlanes[3], rayStart, rayDir, givenDirection());
+    const int walk = walkStep < static_cast<int>(steps.size()) ? walkStep : -1;
+    const Step* current = walk >= 0 ? &steps[static_cast<std::size_t>(walk)] : nullptr;
+    layoutSteps(frame, steps, walk);
+    frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
+    std::vector<PixelBox> taken = textBoxes(frame);
+    layoutMarks(frame, record, current, taken);
+    std::vector<LineItem> lines;
+    layoutPlanes(frame, record, current, lines, taken);
+    layoutSelectedPlane(frame, lines);
     double p[2];
     double q[2];
-    if (guideSegment(frame, line, p, q)) {
+    if (guideSegment(frame, rayLine(frame.view), p, q)) {
         lines.push_back({p[0], p[1], q[0], q[1], 1.0f, CYAN});
     }
     for (const LineItem& piece : lines) {
@@ -601,16 +622,13 @@ FrameLayout layoutFrame(const RayTestRecord& record) {
 void frameScene() {
     RayTestRecord record;
     rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
-    double minX = INFINITY;
-    double minY = INFINITY;
-    double maxX = -INFINITY;
-    double maxY = -INFINITY;
+    // What is to be in view, grown point by point; empty until the first finite one.
+    constexpr double FAR = std::numeric_limits<double>::infinity();
+    Rect seen{FAR, FAR, -FAR, -FAR};
     const auto include = [&](double x, double y) {
         if (std::isfinite(x) && std::isfinite(y)) {
-            minX = std::min(minX, x);
-            minY = std::min(minY, y);
-            maxX = std::max(maxX, x);
-            maxY = std::max(maxY, y);
+            seen = {std::min(seen.minX, x), std::min(seen.minY, y), std::max(seen.maxX, x),
+                    std::max(seen.maxY, y)};
         }
     };
     include(boxPlanes[0], boxPlanes[1]);
@@ -619,18 +637,19 @@ void frameScene() {
     if (record.result == RAY_HIT) {
         include(record.hit[0], record.hit[1]);
     }
-    if (!(minX <= maxX)) {
+    if (!(seen.minX <= seen.maxX)) {
         return;
     }
     const double w = std::max(windowWidth, 1);
     const double h = std::max(windowHeight, 1);
     const double usableW = std::max(w - 2 * FRAME_MARGIN, w / 2);
     const double usableH = std::max(h - 2 * FRAME_MARGIN, h / 2);
-    double units = std::max((maxX - minX) / usableW, (maxY - minY) / usableH);
+    double units = std::max((seen.maxX - seen.minX) / usableW, (seen.maxY - seen.minY) / usableH);
     if (!(units > 0.0) || !std::isfinite(units)) {
         units = usualView().units;
     }
-    movedView = {(minX + maxX) / 2 - w * units / 2, (minY + maxY) / 2 - h * units / 2, units};
+    movedView = {(seen.minX + seen.maxX) / 2 - w * units / 2,
+                 (seen.minY + seen.maxY) / 2 - h * units / 2, units};
     viewMoved = true;
 }
 

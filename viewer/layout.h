@@ -75,35 +75,38 @@ struct View {
     double units;
 };
 
+// The fields go from the largest to the smallest, which keeps the struct compact.
 struct FrameLayout {
-    int width = 0;
-    int height = 0;
-    bool teaching = false; // the teaching view is laid out over the frame
+    // What part of the scene the window shows.
     View view{};
-    // False in the usual view: the box and the segment are in scene units, for the scene
-    // projection. True when the teaching view is framed or zoomed: they are in pixels.
-    bool pixelUnits = false;
-    // The box: the whole quad, corners red, green, blue and yellow from (minX, minY) round,
-    // or, when it reaches far beyond the view, its pieces cut to a region around the view.
-    bool boxWhole = false;
-    std::array<Corner, 4> boxQuad{};
-    BoxPieces boxPieces{};
-    // The segment from the ray's start to the hit point, lineWidth pixels wide.
-    bool segment = false;
+    // The segment from the ray's start to the hit point, segmentWidth pixels wide.
     std::array<double, 2> segmentFrom{};
     std::array<double, 2> segmentTo{};
-    float segmentWidth = 1.0f;
     // The teaching view: lines and texts go under the segment, marks and the ray's handles
-    // over it. The start dot and the arrow head (its tip first) are there when shown.
+    // over it.
     std::vector<LineItem> lines;
     std::vector<TextItem> teachingTexts;
     std::vector<MarkItem> marks;
-    bool startDot = false;
-    MarkItem start{};
-    bool arrow = false;
-    std::array<std::array<double, 2>, 3> arrowHead{};
     // The frame's own texts, over everything, in the order they are drawn.
     std::vector<TextItem> texts;
+    // The start dot, and the arrow head (its tip first), when shown.
+    MarkItem start{};
+    std::array<std::array<double, 2>, 3> arrowHead{};
+    // The box: the whole quad, corners red, green, blue and yellow from (minX, minY) round,
+    // or, when it reaches far beyond the view, its pieces cut to a region around the view.
+    std::array<Corner, 4> boxQuad{};
+    BoxPieces boxPieces{};
+    int width = 0;
+    int height = 0;
+    float segmentWidth = 1.0f;
+    bool teaching = false; // the teaching view is laid out over the frame
+    // False in the usual view: the box and the segment are in scene units, for the scene
+    // projection. True when the teaching view is framed or zoomed: they are in pixels.
+    bool pixelUnits = false;
+    bool boxWhole = false;
+    bool segment = false;
+    bool startDot = false;
+    bool arrow = false;
 };
 
 // The box a text of this many characters takes up at (x, y).

@@ -184,6 +184,10 @@ int main(int argc, char** argv) {
     }
     applyOptions(options);
     teachingView = options.explain;
+    if (options.frame) {
+        frameScene();
+    }
+    walkStep = options.step - 1;
     if (!options.snapshot.empty()) {
         const int status = takeSnapshot(options.snapshot);
         return status != 0 ? status : finishOutput(stdout);
