@@ -617,6 +617,9 @@ TEST(Program, CommandLine) {
          "option '--about' cannot go with '--print': there is no window to show its line in"},
         {"--print -geometry 1x1", "option '-geometry' cannot go with '--print'"},
         {"--print --explain --dir 1", "option '--dir' needs 2 numbers"},
+        {"--step 3", "option '--step' needs '--explain' and a window"},
+        {"--explain --frame --step 1.5",
+         "option '--step' needs a step number from 1 to 99, not '1.5'"},
     };
     for (const auto& [options, why] : refusals) {
         EXPECT_EQ(run(options, false), Outcome(2, "", "ray-box-collision: " + why + TRY));
