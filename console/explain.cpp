@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <numeric>
 #include <utility>
@@ -123,9 +125,95 @@ std::string checkLine(const RayTestRecord& record, const float boxMin[3], const 
 } // namespace
 
 std::string shortest(float value) {
+#if defined(__cpp_lib_to_chars)
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return {text, result.ptr};
+#else
+    return shortestByPrintf(value);
+#endif
+}
+
+// The fewest significant digits that read back as the value, as std::to_chars finds them:
+// printf's correctly rounded digits, or where those miss, a neighbour in the last digit
+// (the values that read back as a float lie unevenly round it next to a power of two).
+// Written like to_chars: fixed unless scientific is shorter.
+std::string shortestByPrintf(float value) {
+    if (std::isnan(value)) {
+        return std::signbit(value) ? "-nan" : "nan";
+    }
+    if (std::isinf(value) || value == 0.0f) {
+        return std::string(std::signbit(value) ? "-" : "") + (value == 0.0f ? "0" : "inf");
+    }
+    const double magnitude = std::fabs(static_cast<double>(value));
+    // The digits of `count` significant figures that read back as the value, and their
+    // exponent, or none.
+    const auto readsBack = [&](int count, std::string& digits, int& exponent) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%.*e", count - 1, magnitude);
+        char* e = std::strchr(text, 'e');
+        if (std::strtof(text, nullptr) == static_cast<float>(magnitude)) {
+            exponent = std::atoi(e + 1);
+            digits.assign(text, static_cast<std::size_t>(e - text));
+            digits.erase(1, count > 1 ? 1 : 0);
+            return true;
+        }
+        const int power = std::atoi(e + 1) - count + 1;
+        *e = '\0';
+        std::string rounded = text;
+        rounded.erase(1, count > 1 ? 1 : 0);
+        const long long mantissa = std::atoll(rounded.c_str());
+        for (const long long candidate : {mantissa - 1, mantissa + 1}) {
+            std::snprintf(text, sizeof text, "%llde%d", candidate, power);
+            const std::size_t length = static_cast<std::size_t>(std::strchr(text, 'e') - text);
+            if (length == static_cast<std::size_t>(count) &&
+                std::strtof(text, nullptr) == static_cast<float>(magnitude)) {
+                digits.assign(text, length);
+                exponent = power + count - 1;
+                return true;
+            }
+        }
+        return false;
+    };
+    // Nine figures always read back; fewer do from some count on.
+    int fewest = 1;
+    int most = 9;
+    std::string digits;
+    int exponent = 0;
+    while (fewest < most) {
+        const int middle = (fewest + most) / 2;
+        std::string tried;
+        int power = 0;
+        if (readsBack(middle, tried, power)) {
+            most = middle;
+            digits = tried;
+            exponent = power;
+        } else {
+            fewest = middle + 1;
+        }
+    }
+    if (digits.size() != static_cast<std::size_t>(most)) {
+        readsBack(most, digits, exponent);
+    }
+    const int count = static_cast<int>(digits.size());
+    char power[16];
+    std::snprintf(power, sizeof power, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    const std::string scientific =
+        digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "") + power;
+    std::string fixed;
+    if (exponent >= count - 1) {
+        // No digit after the point: every digit before it is the value's own, as exact as
+        // any other of that length and nearer.
+        char whole[64];
+        std::snprintf(whole, sizeof whole, "%.0f", std::fabs(static_cast<double>(value)));
+        fixed = whole;
+    } else if (exponent >= 0) {
+        fixed = digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+                digits.substr(static_cast<std::size_t>(exponent) + 1);
+    } else {
+        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    }
+    return (value < 0 ? "-" : "") + (fixed.size() <= scientific.size() ? fixed : scientific);
 }
 
 std::string outcomeText(const RayTestRecord& record) {

@@ -46,3 +46,7 @@ const float* givenDirection();
 // A float in the shortest form that reads back as the same float: 12, 9.5, 0.90000004,
 // 3.4028235e+38, inf.
 std::string shortest(float value);
+
+// The same text made with printf and strtof alone, for C++ libraries that have no
+// floating-point std::to_chars (the WebAssembly build's).
+std::string shortestByPrintf(float value);
