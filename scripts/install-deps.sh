@@ -3,6 +3,8 @@
 #   build  build and run the program (the default)
 #   xvfb   the same, on a virtual display when there is no screen
 #   pictures  the same, and ImageMagick to put the README's pictures together
+#   web    build the web edition and test it in a browser: Emscripten, Chromium, Node.js
+#          and npm (a Node.js that brings its own npm counts)
 #   test   build and run every test and benchmark
 #   check  the tests, plus the sanitizer, fuzzing, static-analysis and packaging tools
 # On a system without dpkg it names the packages and leaves it to CMake to find them.
@@ -18,10 +20,15 @@ case "${1:-build}" in
   build) packages=("${build[@]}") ;;
   xvfb) packages=("${build[@]}" "${xvfb[@]}") ;;
   pictures) packages=("${build[@]}" "${xvfb[@]}" imagemagick) ;;
+  web)
+    packages=(cmake make emscripten chromium)
+    command -v node >/dev/null || packages+=(nodejs)
+    command -v npm >/dev/null || packages+=(npm)
+    ;;
   test) packages=("${build[@]}" "${xvfb[@]}" "${tests[@]}") ;;
   check) packages=("${build[@]}" "${xvfb[@]}" "${tests[@]}" "${check[@]}") ;;
   *)
-    echo "usage: $0 [build|xvfb|pictures|test|check]" >&2
+    echo "usage: $0 [build|xvfb|pictures|web|test|check]" >&2
     exit 2
     ;;
 esac

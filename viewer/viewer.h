@@ -1,6 +1,7 @@
 // The viewer's entry points: window set-up, GLUT callbacks and drawing steps.
 #pragma once
 
+#include "controls.h"
 #include "layout.h"
 
 #include <string>
@@ -48,19 +49,6 @@ void paintFrame(const FrameLayout& frame);
 void drawBox(const FrameLayout& frame);
 void drawRay(const FrameLayout& frame);
 void drawText(int x, int y, const char* format, ...) __attribute__((format(printf, 3, 4)));
-
-// The teaching view's pointer: a press at (x, y) window pixels from the top left takes hold
-// of the ray's start dot or arrow head (true), or of nothing; a motion moves what it took
-// hold of to the pointer (false if nothing); a release lets go.
-bool grabRay(int x, int y);
-bool moveRay(int x, int y);
-void releaseRay();
-
-// The Escape key's character.
-constexpr unsigned char ESCAPE_KEY = 27;
-// The teaching view's own keys: n and p walk the steps, Escape shows them all, f frames the
-// scene and r returns to the usual view. True if the key was one of them.
-bool teachingKey(unsigned char key);
 
 // Registered by a miss pass: waits for the next frame's turn, then resets the sweep.
 void onMissIdle();

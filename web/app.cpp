@@ -1,0 +1,299 @@
+// The web edition's entry points, which the page calls: the scene from the URL's words, a
+// frame, keys, the pointer, the menu and the console panel's answers. The test, the words,
+// the number rules, the layout and what each input does are the desktop program's own.
+#include "console.h"
+#include "controls.h"
+#include "explain.h"
+#include "layout.h"
+#include "options.h"
+#include "painter.h"
+#include "scene.h"
+
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The text a call hands back to the page, kept until the next such call.
+std::string reply;
+// What the console has written that the page has not shown yet.
+std::string console;
+
+const char* give(std::string text) {
+    reply = std::move(text);
+    return reply.c_str();
+}
+
+// Runs an output-writing function on a stream whose text is then returned.
+template <typename Write> std::string written(Write write) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    write(out);
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+}
+
+// The options of a command line given as words, one a line.
+Options parseWords(const std::string& words) {
+    std::vector<std::string> owned{"ray-box-collision"};
+    std::istringstream lines(words);
+    for (std::string word; std::getline(lines, word);) {
+        owned.push_back(word);
+    }
+    std::vector<const char*> argv;
+    for (const std::string& word : owned) {
+        argv.push_back(word.c_str());
+    }
+    return parseOptions(static_cast<int>(argv.size()), argv.data());
+}
+
+// A console dialogue in progress: which one ('p' or 'r', 0 for none), the answers typed so
+// far and how far the dialogue has read them, how much of what it wrote the page has seen,
+// and the ray as it was before it began.
+struct Dialogue {
+    int which = 0;
+    std::string typed;
+    std::size_t read = 0;
+    std::size_t shown = 0;
+    bool ranOut = false;
+    std::size_t askedUpTo = 0;
+    float start[2] = {};
+    float dir[2] = {};
+    float given[2] = {};
+    int normalised = 0;
+};
+Dialogue dialogue;
+// How much the running dialogue has written, as its output stream counts it.
+std::size_t dialogueWritten = 0;
+
+// The dialogue's standard input: the answers typed so far; past them, the end of input,
+// which notes how much the dialogue had written when it first ran out.
+ssize_t readAnswers(void*, char* buffer, std::size_t size) {
+    const std::size_t n = std::min(size, dialogue.typed.size() - dialogue.read);
+    if (n == 0 && !dialogue.ranOut) {
+        dialogue.ranOut = true;
+        dialogue.askedUpTo = dialogueWritten;
+    }
+    dialogue.typed.copy(buffer, n, dialogue.read);
+    dialogue.read += n;
+    return static_cast<ssize_t>(n);
+}
+
+// The ray as it was before the dialogue began.
+void restoreRay() {
+    rayStart[0] = dialogue.start[0];
+    rayStart[1] = dialogue.start[1];
+    rayDir[0] = dialogue.dir[0];
+    rayDir[1] = dialogue.dir[1];
+    rayDirGiven[0] = dialogue.given[0];
+    rayDirGiven[1] = dialogue.given[1];
+    rayDirNormalised = dialogue.normalised;
+}
+
+// Runs the dialogue, the desktop's own, on every answer typed so far. It is done when its
+// questions have had their words before the answers ran out; until then the ray is put
+// back as it was, and the page sees what the dialogue wrote up to the question it waits
+// at. Either way only what the page has not seen yet goes to the console.
+bool runDialogue() {
+    restoreRay();
+    dialogue.read = 0;
+    dialogue.ranOut = false;
+    char* text = nullptr;
+    std::FILE* out = open_memstream(&text, &dialogueWritten);
+    std::FILE* in = fopencookie(nullptr, "r", {readAnswers, nullptr, nullptr, nullptr});
+    if (dialogue.which == 'p') {
+        promptRayStart(in, out);
+    } else {
+        promptRayDirection(in, out);
+    }
+    std::fclose(in);
+    std::fclose(out);
+    const std::string all(text, dialogueWritten);
+    std::free(text);
+    const std::string seen = dialogue.ranOut ? all.substr(0, dialogue.askedUpTo) : all;
+    console += seen.substr(std::min(dialogue.shown, seen.size()));
+    dialogue.shown = seen.size();
+    if (dialogue.ranOut) {
+        restoreRay();
+        return false;
+    }
+    dialogue.which = 0;
+    return true;
+}
+
+void beginDialogue(int which) {
+    dialogue = Dialogue{};
+    dialogue.which = which;
+    dialogue.start[0] = rayStart[0];
+    dialogue.start[1] = rayStart[1];
+    dialogue.dir[0] = rayDir[0];
+    dialogue.dir[1] = rayDir[1];
+    dialogue.given[0] = rayDirGiven[0];
+    dialogue.given[1] = rayDirGiven[1];
+    dialogue.normalised = rayDirNormalised;
+    runDialogue();
+}
+
+} // namespace
+
+extern "C" {
+
+// Draws on the canvas with this CSS selector; 0 if the browser cannot draw with WebGL.
+EMSCRIPTEN_KEEPALIVE int webOpen(const char* canvas) {
+    windowWidth = 640;
+    windowHeight = 480;
+    createBox();
+    resetRay();
+    return startPainter(canvas) ? 1 : 0;
+}
+
+// Sets the scene from a command line's words, one a line, as the URL gives them: the
+// refusal if they are refused (the defaults then stand), else empty. --print, --help and
+// --version answer in the console panel.
+EMSCRIPTEN_KEEPALIVE const char* webStart(const char* words) {
+    const Options options = parseWords(words);
+    createBox();
+    resetRay();
+    if (!options.error.empty() || !options.snapshot.empty() || !options.display.empty()) {
+        return give(options.error.empty() ? "a snapshot or a display is the desktop program's"
+                                          : options.error);
+    }
+    if (options.help || options.version) {
+        console += written([&](std::FILE* out) {
+            (options.help ? printUsage : printVersion)(out);
+        });
+        return give("");
+    }
+    if (options.print) {
+        console += written([&](std::FILE* out) { printAnswer(options, out); });
+    }
+    applyOptions(options);
+    teachingView = options.explain;
+    resetView();
+    if (options.frame) {
+        frameScene();
+    }
+    walkStep = options.step - 1;
+    return give("");
+}
+
+// What --print writes for a command line's words, one a line; the refusal if refused.
+EMSCRIPTEN_KEEPALIVE const char* webPrint(const char* words) {
+    const Options options = parseWords(words);
+    if (!options.error.empty()) {
+        return give(options.error);
+    }
+    return give(written([&](std::FILE* out) { printAnswer(options, out); }));
+}
+
+// Paints the current scene's frame; the test's result, so that the page asks for the next
+// frame while the ray misses.
+EMSCRIPTEN_KEEPALIVE int webFrame() {
+    RayTestRecord record;
+    lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    paintFrame(layoutFrame(record));
+    return lastResult;
+}
+
+// Input, as the desktop's callbacks take it; 1 when the picture must be drawn again. While
+// a dialogue waits for its answers, the picture waits too and input goes nowhere.
+EMSCRIPTEN_KEEPALIVE int webKey(int key) {
+    bool changed = false;
+    if (dialogue.which == 0) {
+        console += written(
+            [&](std::FILE* out) { changed = pressKey(static_cast<unsigned char>(key), out); });
+    }
+    return changed ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int webPointer(int button, int down, int x, int y) {
+    return dialogue.which == 0 && pressPointer(button, down != 0, x, y) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int webMotion(int x, int y) {
+    if (dialogue.which != 0) {
+        return 0;
+    }
+    movePointer(x, y);
+    return 1;
+}
+
+// A menu pick: 1 when the picture is to be drawn again, 2 when a dialogue waits for its
+// answers in the console panel.
+EMSCRIPTEN_KEEPALIVE int webMenu(int value) {
+    if (dialogue.which != 0) {
+        return 0;
+    }
+    int which = 0;
+    console += written([&](std::FILE* out) { which = pickMenuEntry(value, out); });
+    if (which != 0) {
+        beginDialogue(which);
+        return 2;
+    }
+    return 1;
+}
+
+// A line typed into the console panel, for the dialogue that waits: 1 once it is done.
+EMSCRIPTEN_KEEPALIVE int webAnswer(const char* line) {
+    if (dialogue.which == 0) {
+        return 0;
+    }
+    dialogue.typed += line;
+    dialogue.typed += '\n';
+    return runDialogue() ? 1 : 0;
+}
+
+// What the console wrote since the last call, for the page's console panel.
+EMSCRIPTEN_KEEPALIVE const char* webConsole() {
+    std::string text;
+    text.swap(console);
+    return give(text);
+}
+
+// The menu's entries, a label and a value a line, separated by a tab.
+EMSCRIPTEN_KEEPALIVE const char* webMenuEntries() {
+    std::string entries;
+    for (const MenuEntry& entry : MENU_ENTRIES) {
+        entries += std::string(entry.label) + "\t" + std::to_string(entry.value) + "\n";
+    }
+    return give(entries);
+}
+
+// The current scene as a URL's query, which webStart takes back: numbers in the shortest
+// form that reads back as the same float, the direction as given.
+EMSCRIPTEN_KEEPALIVE const char* webQuery() {
+    const float* dir = rayDirNormalised == 1 ? rayDirGiven : rayDir;
+    std::string query = "start=" + shortest(rayStart[0]) + "," + shortest(rayStart[1]) +
+                        "&dir=" + shortest(dir[0]) + "," + shortest(dir[1]) + "&box=" +
+                        shortest(boxPlanes[0]) + "," + shortest(boxPlanes[1]) + "," +
+                        shortest(boxPlanes[3]) + "," + shortest(boxPlanes[4]);
+    query += aboutShown == 1 ? "&about" : "";
+    query += teachingView ? "&explain" : "";
+    return give(query);
+}
+
+// The teaching view on (1) or off (0), as the page's toggle sets it.
+EMSCRIPTEN_KEEPALIVE void webTeaching(int on) {
+    teachingView = on != 0;
+}
+
+// Whether the teaching view is on.
+EMSCRIPTEN_KEEPALIVE int webTeachingShown() {
+    return teachingView ? 1 : 0;
+}
+
+} // extern "C"
+
+int main() {
+    return 0;
+}
