@@ -11,9 +11,9 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -169,9 +169,8 @@ EMSCRIPTEN_KEEPALIVE const char* webStart(const char* words) {
                                           : options.error);
     }
     if (options.help || options.version) {
-        console += written([&](std::FILE* out) {
-            (options.help ? printUsage : printVersion)(out);
-        });
+        console +=
+            written([&](std::FILE* out) { (options.help ? printUsage : printVersion)(out); });
         return give("");
     }
     if (options.print) {
@@ -274,8 +273,8 @@ EMSCRIPTEN_KEEPALIVE const char* webMenuEntries() {
 EMSCRIPTEN_KEEPALIVE const char* webQuery() {
     const float* dir = rayDirNormalised == 1 ? rayDirGiven : rayDir;
     std::string query = "start=" + shortest(rayStart[0]) + "," + shortest(rayStart[1]) +
-                        "&dir=" + shortest(dir[0]) + "," + shortest(dir[1]) + "&box=" +
-                        shortest(boxPlanes[0]) + "," + shortest(boxPlanes[1]) + "," +
+                        "&dir=" + shortest(dir[0]) + "," + shortest(dir[1]) +
+                        "&box=" + shortest(boxPlanes[0]) + "," + shortest(boxPlanes[1]) + "," +
                         shortest(boxPlanes[3]) + "," + shortest(boxPlanes[4]);
     query += aboutShown == 1 ? "&about" : "";
     query += teachingView ? "&explain" : "";

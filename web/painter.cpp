@@ -15,7 +15,7 @@
 EM_JS(void, clearTexts, (), { Module.texts.clearRect(0, 0, 1e5, 1e5); });
 EM_JS(void, writeText, (int x, int y, const char* text, float r, float g, float b), {
     const texts = Module.texts;
-    texts.fillStyle = 'rgb(' + [ r, g, b ].map(c => Math.round(c * 255)).join(',') + ')';
+    texts.fillStyle = 'rgb(' + [ r, g, b ].map(c = > Math.round(c * 255)).join(',') + ')';
     texts.fillText(UTF8ToString(text), x, texts.canvas.height - y);
 });
 
@@ -42,8 +42,8 @@ GLuint compile(GLenum kind, const char* source) {
 }
 
 void add(std::vector<Vertex>& triangles, double x, double y, const Colour& colour) {
-    triangles.push_back({static_cast<float>(x), static_cast<float>(y), colour.r, colour.g,
-                         colour.b});
+    triangles.push_back(
+        {static_cast<float>(x), static_cast<float>(y), colour.r, colour.g, colour.b});
 }
 
 // A line as the quad of its width round it, two triangles.
@@ -55,8 +55,12 @@ void addLine(std::vector<Vertex>& triangles, double x0, double y0, double x1, do
     }
     const double nx = -(y1 - y0) / length * width / 2;
     const double ny = (x1 - x0) / length * width / 2;
-    for (const auto& [x, y] : {std::pair{x0 + nx, y0 + ny}, {x0 - nx, y0 - ny}, {x1 - nx, y1 - ny},
-                               {x0 + nx, y0 + ny}, {x1 - nx, y1 - ny}, {x1 + nx, y1 + ny}}) {
+    for (const auto& [x, y] : {std::pair{x0 + nx, y0 + ny},
+                               {x0 - nx, y0 - ny},
+                               {x1 - nx, y1 - ny},
+                               {x0 + nx, y0 + ny},
+                               {x1 - nx, y1 - ny},
+                               {x1 + nx, y1 + ny}}) {
         add(triangles, x, y, colour);
     }
 }
@@ -77,7 +81,8 @@ bool startPainter(const char* canvas) {
     attributes.preserveDrawingBuffer = EM_TRUE;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
         emscripten_webgl_create_context(canvas, &attributes);
-    if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+    if (context <= 0 ||
+        emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
         return false;
     }
     program = glCreateProgram();

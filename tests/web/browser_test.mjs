@@ -1,0 +1,257 @@
+// The web edition in Debian's Chromium, beside the desktop program: the same pictures, the
+// same answers and the same controls, from a page opened from disk with no network.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { existsSync } from 'node:fs';
+import { after, before, test } from 'node:test';
+import { pathToFileURL } from 'node:url';
+
+const { RAYBOX_PAGE: PAGE, RAYBOX_PROGRAM: PROGRAM } = process.env;
+const CHROMIUM = '/usr/bin/chromium';
+const missing = [[CHROMIUM, 'Chromium'], [PAGE, 'the page (scripts/web.sh)'],
+  [new URL('node_modules/playwright-core', import.meta.url), 'playwright-core (npm ci)']]
+  .find(([path]) => !path || !existsSync(path));
+if (missing) {
+  console.log(`skipped: no ${missing[1]}`);
+  process.exit(77);
+}
+const { chromium } = await import('playwright-core');
+// Headless, offline, and never reaching for a network this machine does not have.
+const FLAGS = ['--no-sandbox', '--disable-gpu', '--use-gl=swiftshader', '--enable-unsafe-swiftshader',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run'];
+let browser;
+const requests = [];
+before(async () => { browser = await chromium.launch({ executablePath: CHROMIUM, args: FLAGS }); });
+after(async () => browser.close());
+
+// A command line's words as the page's URL query: --start 0 12 --about is ?start=0,12&about.
+const toQuery = (words) => '?' + words.join(' ').split(/ ?--/).filter(Boolean)
+  .map((option) => option.replace(' ', '=').replaceAll(' ', ',')).join('&');
+
+// The page with a URL query, once its first frame is drawn.
+async function open(query = '') {
+  const page = await browser.newPage();
+  page.on('request', (request) => requests.push(request.url()));
+  await page.goto(pathToFileURL(PAGE).href + query);
+  await page.waitForFunction(() => window.Module?.frames > 0);
+  return page;
+}
+const call = (page, name, ...args) => page.evaluate(([n, a]) => Module.ccall(n, 'string',
+  a.map((x) => typeof x), a), [name, args]);
+const query = (page) => call(page, 'webQuery');
+const frames = (page) => page.evaluate(() => Module.frames);
+const consoleText = (page) => page.textContent('#console');
+const settle = (page) => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
+
+// A canvas's RGBA pixels, handed out of the browser as base64.
+const PIXELS = `(canvas) => {
+  const bytes = canvas.getContext('2d').getImageData(0, 0, 640, 480).data;
+  let text = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) {
+    text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+  }
+  return btoa(text);
+}`;
+const decoded = (base64) => Buffer.from(base64, 'base64');
+
+// What the page shows, scene and texts as one picture.
+const picture = async (page) => decoded(await page.evaluate(`(${PIXELS})((() => {
+  const c = Object.assign(document.createElement('canvas'), { width: 640, height: 480 });
+  c.getContext('2d').drawImage(document.getElementById('scene'), 0, 0);
+  c.getContext('2d').drawImage(document.getElementById('texts'), 0, 0);
+  return c;
+})())`));
+
+// The desktop program's snapshot of the same scene, decoded by the browser.
+async function desktop(words) {
+  const png = execFileSync(PROGRAM, [...words, '--snapshot', '-']).toString('base64');
+  const page = await browser.newPage();
+  const rgba = await page.evaluate(`(async () => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,${png}';
+    await image.decode();
+    const c = Object.assign(document.createElement('canvas'), { width: 640, height: 480 });
+    c.getContext('2d').drawImage(image, 0, 0);
+    return (${PIXELS})(c);
+  })()`);
+  await page.close();
+  return decoded(rgba);
+}
+
+// The pixel at (x, y) from the bottom-left corner, as GL counts.
+const at = (rgba, x, y) => [...rgba.subarray(4 * ((479 - y) * 640 + x), 4 * ((479 - y) * 640 + x) + 3)];
+// Pixels of a text's colour in the rows a text at (x, y) takes up, and in the rows beyond.
+function textRows(rgba, x, y, length, colour) {
+  let inside = 0;
+  let beyond = 0;
+  for (let py = y - 8; py < y + 16; ++py) {
+    for (let px = x; px < x + 9 * length; ++px) {
+      const p = at(rgba, px, py);
+      if (p.every((c, i) => Math.abs(c - colour[i]) < 96)) {
+        (py >= y - 4 && py < y + 12 ? ++inside : ++beyond);
+      }
+    }
+  }
+  return { inside: inside > 20, beyond };
+}
+
+const RED = [255, 0, 0];
+const YELLOW = [255, 255, 0];
+// The README's gallery: command line, box corners (x0, y0, x1, y1 px), texts, a segment pixel.
+const GALLERY = [
+  ['', [80, 160, 240, 400], [[34, 34, 58, RED]], [32, 104]],
+  ['--dir -0.5 1', [80, 160, 240, 400], [[34, 34, 15, YELLOW]], null],
+  ['--start 10 20', [80, 160, 240, 400], [[400, 34, 26, YELLOW], [34, 34, 15, YELLOW]], null],
+  ['--box 15 10 5 25 --start 0 12 --dir 1 0', [80, 160, 240, 400], [[34, 34, 58, RED]], [40, 192]],
+];
+
+test('the gallery\'s scenes look as on the desktop', async () => {
+  for (const [line, [x0, y0, x1, y1], texts, segment] of GALLERY) {
+    const words = line.split(' ').filter(Boolean);
+    const page = await open(toQuery(words));
+    const [web, own] = [await picture(page), await desktop(words)];
+    for (const [x, y] of [[x0 + 3, y0 + 3], [x1 - 3, y0 + 3], [x1 - 3, y1 - 3], [x0 + 3, y1 - 3],
+      [(x0 + x1) >> 1, (y0 + y1) >> 1]]) {
+      at(web, x, y).forEach((c, i) => assert.ok(Math.abs(c - at(own, x, y)[i]) <= 8, `${line} ${x},${y}`));
+    }
+    for (const [x, y, length, colour] of [[213, 457, 39, RED], [213, 427, 36, RED], ...texts]) {
+      for (const rgba of [web, own]) {
+        const rows = textRows(rgba, x, y, length, colour);
+        assert.ok(rows.inside && rows.beyond < 10, `${line}: text at ${x},${y}: ${JSON.stringify(rows)}`);
+      }
+    }
+    if (segment) {
+      assert.deepEqual([at(web, ...segment), at(own, ...segment)].map((p) => p[2] < 64 && p[0] > 200),
+        [true, true], `${line}: the yellow segment`);
+    }
+    await page.close();
+  }
+});
+
+test('the page answers as --print --explain does, for three hundred scenes', async () => {
+  const page = await open();
+  const special = ['0', '-0', '5', '15', '1e-45', '-1e-45', '3.4e38', '-3.4e38', '1e30', '0.1'];
+  const scenes = [['--start', '0', '5', '--dir', '1', '1'], ['--dir', '0', '0'], ['--dir', '2', '1'],
+    ['--box', '15', '10', '5', '25', '--start', '0', '12', '--dir', '1', '0'],
+    ['--start', '20', '28', '--dir', '1', '1'], ['--start', '0', '0', '--dir', '1e-30', '1', '--box', '1e30', '-1', '3e38', '1']];
+  let seed = 19;
+  const random = () => (seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648;
+  const number = () => (random() < 0.4 ? special[Math.floor(random() * special.length)]
+    : String(Math.round(random() * 60 - 20) / 2));
+  while (scenes.length < 300) {
+    scenes.push(['--start', number(), number(), '--dir', number(), number(),
+      '--box', number(), number(), number(), number()]);
+  }
+  for (const words of scenes) {
+    const own = execFileSync(PROGRAM, ['--print', '--explain', ...words]).toString();
+    assert.equal(await call(page, 'webPrint', ['--print', '--explain', ...words].join('\n')), own, words.join(' '));
+  }
+});
+
+// A drag with a button from one place to another over two motions, in window pixels.
+async function drag(page, button, [x0, y0], [x1, y1]) {
+  const box = await page.locator('#scene').boundingBox();
+  await page.mouse.move(box.x + x0, box.y + y0);
+  await page.mouse.down({ button });
+  await page.mouse.move(box.x + (x0 + x1) / 2, box.y + (y0 + y1) / 2);
+  await page.mouse.move(box.x + x1, box.y + y1);
+  await page.mouse.up({ button });
+}
+// Opens the menu over the scene and picks an entry by its label.
+async function pick(page, label) {
+  const box = await page.locator('#scene').boundingBox();
+  await page.mouse.click(box.x + 100, box.y + 100, { button: 'right' });
+  await page.locator('#menu li', { hasText: label }).first().dispatchEvent('pointerup');
+}
+
+test('keys, drags, the menu and both dialogues work as on the desktop', async () => {
+  const page = await open();
+  const labels = await page.locator('#menu li').allTextContents();
+  assert.deepEqual(labels, ['modify top plane', 'modify bottom plane', 'modify left plane',
+    'modify right plane', '-------------------', 'change ray starting point',
+    'change direction of ray', '-------------------', 'about', 'Help']);
+  await page.keyboard.press('h');
+  assert.match(await consoleText(page), /^see menu ala' right click;\)\n/);
+  await page.keyboard.press('w');
+  await drag(page, 'left', [300, 300], [300, 275]);
+  await page.keyboard.press('a');
+  await drag(page, 'middle', [100, 200], [150, 200]);
+  await pick(page, 'modify bottom plane');
+  await drag(page, 'left', [100, 150], [100, 175]);
+  await pick(page, 'modify right plane');
+  await drag(page, 'left', [200, 100], [175, 100]);
+  await pick(page, 'about');
+  assert.equal(await query(page), 'start=-1,0.5&dir=0.5,1&box=7,9,14,26&about');
+  // The picture waits while the console panel asks; a bad word keeps the value.
+  await pick(page, 'change ray starting point');
+  const waiting = await frames(page);
+  assert.match(await consoleText(page), /\*\*\* Start position \nx\(0 - 35\) = $/);
+  await page.fill('#answer', 'abc');
+  await page.press('#answer', 'Enter');
+  assert.match(await consoleText(page), /not a number, keeping -1\.000000\ny\(0 -25\) = $/);
+  assert.equal(await frames(page), waiting);
+  await page.fill('#answer', '20');
+  await page.press('#answer', 'Enter');
+  await pick(page, 'change direction of ray');
+  await page.fill('#answer', '3 4');
+  await page.press('#answer', 'Enter');
+  assert.match(await consoleText(page), /after normalize = 0\.600000 0\.800000\ncoords are 0\.600000 0\.800000\n$/);
+  assert.equal(await query(page), 'start=-1,20&dir=3,4&box=7,9,14,26&about');
+  await pick(page, 'Help');
+  assert.match(await consoleText(page), /only numbers like 1\.234, etc\.\.\n$/);
+  // The link hands out this scene.
+  await page.click('#copy');
+  const copy = await open('?' + (await page.inputValue('#link')).split('?')[1]);
+  assert.equal(await query(copy), 'start=-1,20&dir=3,4&box=7,9,14,26&about');
+});
+
+test('the teaching view: its handles, by mouse and by touch, and its keys', async () => {
+  const page = await open('?explain&start=3,6&dir=1,0');
+  await drag(page, 'left', [48, 384], [160, 384]);
+  assert.equal(await query(page), 'start=10,6&dir=1,0&box=5,10,15,25&explain');
+  // A touch on the arrow head aims the ray straight up.
+  await page.evaluate(() => {
+    const scene = document.getElementById('scene');
+    const touch = (type, x, y) => scene.dispatchEvent(new PointerEvent(type, {
+      pointerType: 'touch', isPrimary: true, button: 0, buttons: type === 'pointerup' ? 0 : 1,
+      clientX: scene.getBoundingClientRect().left + x, clientY: scene.getBoundingClientRect().top + y }));
+    touch('pointerdown', 202, 384);
+    touch('pointermove', 160, 300);
+    touch('pointerup', 160, 284);
+  });
+  assert.equal(await query(page), 'start=10,6&dir=0,1&box=5,10,15,25&explain');
+  const before = await frames(page);
+  await page.keyboard.press('n');
+  await settle(page);
+  assert.ok(await frames(page) > before, 'a key redraws the teaching view');
+});
+
+test('a miss redraws at the display\'s pace; a hit asks for no frames', async () => {
+  for (const [line, redraws] of [['?dir=-0.5,1', true], ['', false], ['?start=10,20', false]]) {
+    const page = await open(line);
+    const first = await frames(page);
+    await page.waitForTimeout(300);
+    assert.equal(await frames(page) > first + 3, redraws, line);
+  }
+});
+
+test('a refused value in the URL is named, and the defaults stand', async () => {
+  const page = await open('?start=1,x');
+  assert.equal(await page.textContent('#refused'),
+    'ray-box-collision: option \'--start\': \'x\' is not a decimal number (the defaults stand)');
+  assert.equal(await query(page), 'start=-1,0.5&dir=0.5,1&box=5,10,15,25');
+});
+
+test('without WebGL the page says so instead of a blank canvas', async () => {
+  const plain = await chromium.launch({ executablePath: CHROMIUM, args: [...FLAGS, '--disable-webgl', '--disable-3d-apis'] });
+  const page = await plain.newPage();
+  await page.goto(pathToFileURL(PAGE).href);
+  await page.waitForSelector('#nowebgl', { state: 'visible' });
+  assert.equal(await page.isVisible('#stage'), false);
+  await plain.close();
+});
+
+test('nothing is asked of the network', () => {
+  assert.ok(requests.length > 0);
+  assert.deepEqual(requests.filter((url) => !url.startsWith(pathToFileURL(PAGE).href)), []);
+});
