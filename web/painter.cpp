@@ -15,7 +15,8 @@
 EM_JS(void, clearTexts, (), { Module.texts.clearRect(0, 0, 1e5, 1e5); });
 EM_JS(void, writeText, (int x, int y, const char* text, float r, float g, float b), {
     const texts = Module.texts;
-    texts.fillStyle = 'rgb(' + [ r, g, b ].map(c = > Math.round(c * 255)).join(',') + ')';
+    texts.fillStyle =
+        'rgb(' + Math.round(r * 255) + ',' + Math.round(g * 255) + ',' + Math.round(b * 255) + ')';
     texts.fillText(UTF8ToString(text), x, texts.canvas.height - y);
 });
 
