@@ -153,19 +153,19 @@ std::string shortestByPrintf(float value) {
         std::snprintf(text, sizeof text, "%.*e", count - 1, magnitude);
         char* e = std::strchr(text, 'e');
         if (std::strtof(text, nullptr) == static_cast<float>(magnitude)) {
-            exponent = std::atoi(e + 1);
+            exponent = static_cast<int>(std::strtol(e + 1, nullptr, 10));
             digits.assign(text, static_cast<std::size_t>(e - text));
             digits.erase(1, count > 1 ? 1 : 0);
             return true;
         }
-        const int power = std::atoi(e + 1) - count + 1;
+        const int power = static_cast<int>(std::strtol(e + 1, nullptr, 10)) - count + 1;
         *e = '\0';
         std::string rounded = text;
         rounded.erase(1, count > 1 ? 1 : 0);
-        const long long mantissa = std::atoll(rounded.c_str());
+        const long long mantissa = std::strtoll(rounded.c_str(), nullptr, 10);
         for (const long long candidate : {mantissa - 1, mantissa + 1}) {
             std::snprintf(text, sizeof text, "%llde%d", candidate, power);
-            const std::size_t length = static_cast<std::size_t>(std::strchr(text, 'e') - text);
+            const auto length = static_cast<std::size_t>(std::strchr(text, 'e') - text);
             if (length == static_cast<std::size_t>(count) &&
                 std::strtof(text, nullptr) == static_cast<float>(magnitude)) {
                 digits.assign(text, length);

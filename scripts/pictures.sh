@@ -44,3 +44,19 @@ convert -delay 200 build/teach-step-[1-6].png -delay 400 build/teach-step-7.png 
 convert build/icon-frame.png -crop 250x250+0+75 +repage -resize 128x128 \
   -define png:exclude-chunks=date,time \
   packaging/ray-box-collision.png
+
+# The web edition as the headless browser shows it, for the README.
+scripts/web.sh >/dev/null
+[ -d tests/web/node_modules ] || (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node --input-type=module <<'WEB'
+import { pathToFileURL } from 'node:url';
+const { chromium } = await import(`${process.cwd()}/tests/web/node_modules/playwright-core/index.mjs`);
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
+  args: ['--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking'] });
+const page = await browser.newPage({ viewport: { width: 680, height: 600 } });
+await page.goto(pathToFileURL('build-web/ray-box-collision.html').href + '?explain&start=2,3.5&dir=1,0.2');
+await page.waitForFunction(() => window.Module?.frames > 0);
+await page.keyboard.press('h');
+await page.screenshot({ path: 'docs/web.png' });
+await browser.close();
+WEB
