@@ -8,6 +8,6 @@ scripts/install-deps.sh web
 # Emscripten's own tools load their node modules from Debian's folder.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
-  -DRAYBOX_BUILD_BENCH=OFF -DRAYBOX_INSTALL=OFF >/dev/null
+  -DRAYBOX_BUILD_BENCH=OFF >/dev/null
 cmake --build build-web -j"$(nproc)" --target ray-box-collision-web >&2
 echo build-web/ray-box-collision.html
