@@ -12,7 +12,7 @@ else
   scripts/install-deps.sh xvfb
 fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target ray-box-collision
+cmake --build build -j"$(nproc)" --target ray-box-collision >&2
 
 snapshot=(--snapshot build/first-frame.png)
 for word in "$@"; do
