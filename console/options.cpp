@@ -255,8 +255,7 @@ void printAnswer(const Options& options, std::FILE* out) {
     createBox();
     resetRay();
     applyOptions(options);
-    RayTestRecord record;
-    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    const RayTestRecord record = testScene();
     if (options.explain) {
         for (const std::string& line : explainSteps(record, &boxPlanes[0], &boxPlanes[3], rayStart,
                                                     rayDir, givenDirection())) {

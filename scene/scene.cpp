@@ -184,3 +184,9 @@ void dragSelectedPlane(int dx, int dy) {
     *plane =
         static_cast<float>(static_cast<double>(*plane) + delta * static_cast<double>(DRAG_STEP));
 }
+
+RayTestRecord testScene() {
+    RayTestRecord record;
+    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    return record;
+}

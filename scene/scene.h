@@ -82,6 +82,9 @@ RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], cons
 RayTestResult rayBoxIntersect(const float boxMin[3], const float boxMax[3], const float origin[3],
                               const float dir[3], RayTestRecord& record);
 
+// The recorded test of the current scene: boxPlanes against rayStart and rayDir.
+RayTestRecord testScene();
+
 // Moves the selected plane for a pointer travel of (dx, dy) pixels, where dx and dy are
 // the last position minus the new one (so an upward drag has dy > 0).
 void dragSelectedPlane(int dx, int dy);

@@ -331,9 +331,7 @@ TEST(Console, NumberRule) {
 
 // The current scene's frame.
 FrameLayout laidOut() {
-    RayTestRecord record;
-    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
-    return layoutFrame(record);
+    return layoutFrame(testScene());
 }
 
 // The teaching view of a command line's scene in a window of this size; its layout.
@@ -432,8 +430,7 @@ TEST(Layout, NothingCrossesAText) {
         if (rng() % 4 == 0) {
             zoomView(rng() % 2 == 0 ? 0.1 : 7.0, static_cast<int>(rng() % 640), 100);
         }
-        RayTestRecord record;
-        rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+        const RayTestRecord record = testScene();
         const FrameLayout f = layoutFrame(record);
         ASSERT_EQ(crossings(f), "") << n;
         // Every mark sits on a candidate plane's line.

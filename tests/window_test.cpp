@@ -398,9 +398,7 @@ TEST(Frame, NothingCrossesATextOnScreen) {
     for (const auto& [options, width, height] : scenes) {
         resize(width, height);
         frameOf(options + std::string(" --explain"));
-        RayTestRecord record;
-        rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
-        const FrameLayout frame = layoutFrame(record);
+        const FrameLayout frame = layoutFrame(testScene());
         FrameLayout shapes = frame;
         shapes.texts.clear();
         shapes.teachingTexts.clear();

@@ -123,9 +123,7 @@ bool grabRay(int x, int y) {
     if (!teachingView) {
         return false;
     }
-    RayTestRecord record;
-    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
-    const FrameLayout frame = layoutFrame(record);
+    const FrameLayout frame = layoutFrame(testScene());
     const double px = x;
     const double py = windowHeight - y;
     const auto& head = frame.arrowHead;

@@ -75,8 +75,8 @@ void onMissIdle() {
 // the scene it draws. A miss repeats it while the sweep advances and asks for another frame
 // and an idle reset each time, so the window keeps redrawing while the ray misses.
 RayTestRecord runRayTest() {
-    RayTestRecord record;
-    lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    const RayTestRecord record = testScene();
+    lastResult = record.result;
     if (record.result != RAY_MISS) {
         return record;
     }
@@ -136,13 +136,12 @@ void drawMark(const MarkItem& mark) {
 // The layout in the order that keeps texts on top: the box; the teaching view's lines and
 // texts; the segment; the marks and the ray's handles over it; the frame's own texts.
 void paintFrame(const FrameLayout& frame) {
-    const bool teaching = frame.teaching;
     glClear(GL_COLOR_BUFFER_BIT);
     if (frame.pixelUnits) {
         usePixelProjection(frame.width, frame.height);
     }
     drawBox(frame);
-    if (teaching) {
+    if (frame.teaching) {
         // Thin lines stay thin and never blend into a text's pixels.
         glDisable(GL_LINE_SMOOTH);
         glDisable(GL_BLEND);
@@ -156,7 +155,7 @@ void paintFrame(const FrameLayout& frame) {
         }
     }
     drawRay(frame);
-    if (teaching) {
+    if (frame.teaching) {
         usePixelProjection(frame.width, frame.height);
         for (const MarkItem& mark : frame.marks) {
             drawMark(mark);

@@ -293,6 +293,11 @@ bool within(const FrameLayout& frame, const PixelBox& box) {
     return box.x0 >= 0 && box.y0 >= 0 && box.x1 <= frame.width && box.y1 <= frame.height;
 }
 
+// The account of the current scene's test, as the teaching view words it.
+std::vector<Step> sceneSteps(const RayTestRecord& record) {
+    return stepsOf(record, &boxPlanes[0], &boxPlanes[3], rayStart, rayDir, givenDirection());
+}
+
 // Splits a line into pieces of at most width characters, at spaces where it can.
 std::vector<std::string> wrap(const std::string& line, std::size_t width) {
     std::vector<std::string> pieces;
@@ -551,8 +556,7 @@ void layoutSelectedPlane(const FrameLayout& frame, std::vector<LineItem>& lines)
 // their labels, then the planes, the selected edge and the ray as lines broken round every
 // text; the handles. In a walk, only what the current step is about.
 void layoutTeaching(FrameLayout& frame, const RayTestRecord& record) {
-    const std::vector<Step> steps =
-        stepsOf(record, &boxPlanes[0], &boxPlanes[3], rayStart, rayDir, givenDirection());
+    const std::vector<Step> steps = sceneSteps(record);
     const int walk = walkStep < static_cast<int>(steps.size()) ? walkStep : -1;
     const Step* current = walk >= 0 ? &steps[static_cast<std::size_t>(walk)] : nullptr;
     layoutSteps(frame, steps, walk);
@@ -620,8 +624,7 @@ FrameLayout layoutFrame(const RayTestRecord& record) {
 }
 
 void frameScene() {
-    RayTestRecord record;
-    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    const RayTestRecord record = testScene();
     // What is to be in view, grown point by point; empty until the first finite one.
     constexpr double FAR = std::numeric_limits<double>::infinity();
     Rect seen{FAR, FAR, -FAR, -FAR};
@@ -673,10 +676,7 @@ namespace {
 
 // How many steps the account of the current scene's test has.
 int stepCount() {
-    RayTestRecord record;
-    rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
-    return static_cast<int>(
-        stepsOf(record, &boxPlanes[0], &boxPlanes[3], rayStart, rayDir, givenDirection()).size());
+    return static_cast<int>(sceneSteps(testScene()).size());
 }
 
 } // namespace

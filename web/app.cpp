@@ -198,8 +198,8 @@ EMSCRIPTEN_KEEPALIVE const char* webPrint(const char* words) {
 // Paints the current scene's frame; the test's result, so that the page asks for the next
 // frame while the ray misses.
 EMSCRIPTEN_KEEPALIVE int webFrame() {
-    RayTestRecord record;
-    lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, record);
+    const RayTestRecord record = testScene();
+    lastResult = record.result;
     paintFrame(layoutFrame(record));
     return lastResult;
 }
