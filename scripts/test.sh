@@ -10,7 +10,8 @@ scripts/web.sh >/dev/null
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DRAYBOX_WARNINGS_AS_ERRORS="$werror" >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DRAYBOX_WARNINGS_AS_ERRORS="$werror" \
+  -DRAYBOX_REQUIRE_ALL_TESTS=ON >/dev/null
 cmake --build build -j"$(nproc)"
 cd build
 env -u DISPLAY ctest --output-on-failure -j"$(nproc)"
