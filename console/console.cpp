@@ -27,14 +27,24 @@ constexpr std::size_t QUESTION_BYTES = LONGEST_WORD + 4096;
 // Set when the dialogue's input has run past a question's bytes; its remaining questions
 // then keep their values and return at once, as at the end of the input.
 bool dialogueEnded = false;
+// The byte read last, so that a cut knows whether it fell inside a line.
+int lastByte = '\n';
 
 // The next byte of input for the question that has read used bytes so far; EOF once the
-// input or the question's allowance has run out.
+// input or the question's allowance has run out. The rest of a line cut there belongs to
+// no later question, and is dropped as far as one more allowance reaches.
 int nextByte(std::FILE* in, std::size_t& used) {
     if (used++ == QUESTION_BYTES) {
         dialogueEnded = true;
+        for (std::size_t n = 0; lastByte != '\n' && lastByte != EOF && n < QUESTION_BYTES; ++n) {
+            lastByte = std::fgetc(in);
+        }
     }
-    return dialogueEnded ? EOF : std::fgetc(in);
+    if (dialogueEnded) {
+        return EOF;
+    }
+    lastByte = std::fgetc(in);
+    return lastByte;
 }
 
 // Reads the next whitespace-separated word into value. At the end of input the value
@@ -61,8 +71,9 @@ void readValue(std::FILE* in, std::FILE* out, float& value) {
     if (c != EOF && c != '\n') {
         std::ungetc(c, in);
     }
+    // A word cut by the allowance is not the word that was typed.
     const NumberCheck check =
-        word.size() > LONGEST_WORD ? NUMBER_NOT_DECIMAL : parseNumber(word, value);
+        word.size() > LONGEST_WORD || dialogueEnded ? NUMBER_NOT_DECIMAL : parseNumber(word, value);
     if (check != NUMBER_OK) {
         std::fprintf(out, "%s, keeping %f\n",
                      check == NUMBER_OUT_OF_RANGE ? "out of range" : "not a number",
@@ -78,6 +89,7 @@ void readValue(std::FILE* in, std::FILE* out, float& value) {
 void beginDialogue(std::FILE* in) {
     std::clearerr(in);
     dialogueEnded = false;
+    lastByte = '\n';
 }
 
 } // namespace

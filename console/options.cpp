@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -23,23 +24,50 @@ int glutOptionValues(const std::string& word) {
     return std::find(flags.begin(), flags.end(), word) != flags.end() ? 0 : -1;
 }
 
-// The length in bytes of the UTF-8 character that starts at word[i], or 0 if none does.
+// The length in bytes of the UTF-8 character that starts at word[i], or 0 if none does:
+// overlong forms, surrogates and code points above U+10FFFF are no characters.
 std::size_t characterLength(const std::string& word, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(word[k]); };
-    // The lead byte gives the length: 0xxxxxxx, 110xxxxx (not the overlong c0, c1), 1110xxxx,
-    // 11110xxx up to f4, the last that names a code point.
-    std::size_t length = 0;
-    if (byte(i) < 0x80) {
-        length = 1;
-    } else if (byte(i) >= 0xc2 && byte(i) < 0xf5) {
-        length = byte(i) < 0xe0 ? 2 : byte(i) < 0xf0 ? 3 : 4;
+    const auto byte = [&](std::size_t k) {
+        return k < word.size() ? static_cast<unsigned>(static_cast<unsigned char>(word[k])) : 0U;
+    };
+    const unsigned lead = byte(i);
+    if (lead < 0x80) {
+        return 1;
     }
-    for (std::size_t k = 1; k < length; ++k) {
-        if (i + k >= word.size() || (byte(i + k) & 0xc0) != 0x80) {
+    if (lead < 0xc2 || lead > 0xf4) {
+        return 0;
+    }
+    const std::size_t length = lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+    // The second byte's range shuts out what the lead byte alone cannot.
+    const unsigned low = lead == 0xe0 ? 0xa0 : lead == 0xf0 ? 0x90 : 0x80;
+    const unsigned high = lead == 0xed ? 0x9f : lead == 0xf4 ? 0x8f : 0xbf;
+    if (byte(i + 1) < low || byte(i + 1) > high) {
+        return 0;
+    }
+    for (std::size_t k = 2; k < length; ++k) {
+        if ((byte(i + k) & 0xc0) != 0x80) {
             return 0;
         }
     }
     return length;
+}
+
+// Whether the character of these bytes can change what a terminal shows around it: a C0
+// or C1 control, or a bidirectional embedding, override or isolate (U+202A to U+202E,
+// U+2066 to U+2069), which reorders the text after it.
+bool isControl(const std::string& word, std::size_t i, std::size_t length) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(word[i + k]); };
+    switch (length) {
+    case 1:
+        return byte(0) < 0x20 || byte(0) == 0x7f;
+    case 2:
+        return byte(0) == 0xc2 && byte(1) < 0xa0;
+    case 3:
+        return byte(0) == 0xe2 && ((byte(1) == 0x80 && byte(2) >= 0xaa && byte(2) <= 0xae) ||
+                                   (byte(1) == 0x81 && byte(2) >= 0xa6 && byte(2) <= 0xa9));
+    default:
+        return false;
+    }
 }
 
 // Whether a word is one of the program's or GLUT's option words.
@@ -58,8 +86,9 @@ template <typename... Parts> Options refuse(Options& options, const Parts&... wh
 } // namespace
 
 // Control characters, and bytes that are no UTF-8 character, are shown as escapes (\n,
-// \x1b), so that a word can neither break the line nor command the terminal; a C1 control,
-// which some terminals obey, as the escapes of its two bytes. Cut after 60 characters.
+// \x1b), so that a word can neither break the line nor command the terminal; a C1 control
+// or a bidirectional control, which terminals obey, as the escapes of its bytes. Cut after
+// 60 characters.
 std::string shownWord(const std::string& word) {
     constexpr std::size_t LONGEST = 60;
     std::string shown;
@@ -70,9 +99,7 @@ std::string shownWord(const std::string& word) {
         }
         const auto c = static_cast<unsigned char>(word[i]);
         std::size_t length = characterLength(word, i);
-        const bool control =
-            c < 0x20 || c == 0x7f || (c == 0xc2 && static_cast<unsigned char>(word[i + 1]) < 0xa0);
-        if (length > 0 && !control) {
+        if (length > 0 && !isControl(word, i, length)) {
             shown.append(word, i, length);
         } else if (c == '\n' || c == '\t') {
             shown += c == '\n' ? "\\n" : "\\t";
@@ -88,6 +115,52 @@ std::string shownWord(const std::string& word) {
         i += length;
     }
     return shown;
+}
+
+bool parseGeometry(const std::string& text, Geometry& geometry) {
+    // Past this many, digits change nothing: no screen or GL is that large.
+    constexpr long long LARGEST = 1LL << 40;
+    std::size_t i = text.rfind('=', 0) == 0 ? 1 : 0;
+    const auto number = [&](std::string& typed, long long& value) {
+        const std::size_t from = i;
+        value = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            value = std::min(LARGEST, value * 10 + (text[i++] - '0'));
+        }
+        typed = text.substr(from, i - from);
+        return i > from;
+    };
+    Geometry read;
+    if (i < text.size() && text[i] != '+' && text[i] != '-') {
+        if (!number(read.typedWidth, read.width) || i == text.size() ||
+            (text[i] != 'x' && text[i] != 'X')) {
+            return false;
+        }
+        ++i;
+        if (!number(read.typedHeight, read.height) || read.width == 0 || read.height == 0) {
+            return false;
+        }
+        read.hasSize = true;
+    }
+    if (i < text.size()) {
+        for (int k = 0; k < 2; ++k) {
+            std::string typed;
+            long long value = 0;
+            if (i == text.size() || (text[i] != '+' && text[i] != '-')) {
+                return false;
+            }
+            ++i;
+            if (!number(typed, value) || value > INT_MAX) {
+                return false;
+            }
+        }
+        read.hasPlace = true;
+    }
+    if (!read.hasSize && !read.hasPlace) {
+        return false;
+    }
+    geometry = read;
+    return true;
 }
 
 // Refuses options that make no sense together, naming one of them.
@@ -185,6 +258,10 @@ Options parseOptions(int argc, const char* const* argv) {
             }
             if (word == "-display") {
                 options.display = argv[i + 1];
+            }
+            if (word == "-geometry" && !parseGeometry(argv[i + 1], options.geometry)) {
+                return refuse(options, "option '-geometry': '", shownWord(argv[i + 1]),
+                              "' is not a geometry such as 640x480, +10+20 or 640x480-0+0");
             }
             glutOption = glutOption.empty() ? word : glutOption;
             i += glutValues;

@@ -4,6 +4,22 @@
 #include <cstdio>
 #include <string>
 
+// GLUT's -geometry option as X spells it, [=][WIDTHxHEIGHT][{+-}X{+-}Y]. A size keeps its
+// digits as typed, for messages, and its value, which stops growing past what any window
+// could be.
+struct Geometry {
+    bool hasSize = false;
+    bool hasPlace = false;
+    std::string typedWidth;
+    std::string typedHeight;
+    long long width = 0;
+    long long height = 0;
+};
+
+// Reads a -geometry value; false if it is malformed, has a size of 0, or an offset beyond
+// an int.
+bool parseGeometry(const std::string& text, Geometry& geometry);
+
 // What the command line asks for. Numbers are only meaningful where their flag is set.
 struct Options {
     bool help = false;
@@ -20,6 +36,7 @@ struct Options {
     float dir[2] = {};
     float box[4] = {}; // minX, minY, maxX, maxY
     std::string snapshot;
+    Geometry geometry; // from GLUT's -geometry option
     // The value of GLUT's -display option; empty when DISPLAY names the display.
     std::string display;
     // Why the command line was refused, naming the offending word; empty if it was not.

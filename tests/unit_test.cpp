@@ -261,8 +261,12 @@ TEST(Console, Dialogues) {
         {true, "1e99\n-inf\n", RANGE + "-1.000000\ny(0 -25) = |" + KEEP + "0.500000\n|", -1, 0.5f},
         {true, "1e-50\n0x10\n", RANGE + "-1.000000\ny(0 -25) = |" + KEEP + "0.500000\n|", -1, 0.5f},
         // A word that never ends (/dev/zero) ends the dialogue's input: the window comes back.
-        {true, std::string(10000, '\0') + "\n7\n", KEEP + "-1.000000\ny(0 -25) = |", -1, 0.5f},
+        // The rest of its line is dropped as far as one more allowance reaches.
+        {true, std::string(10000, '\0') + "\n7\n", "|" + KEEP + "-1.000000\ny(0 -25) = |", -1,
+         0.5f},
         {true, "", "y(0 -25) = |", -1, 0.5f},
+        // A word cut by that allowance is refused, not read as its first digits.
+        {true, std::string(4222, ' ') + "12345\n7\n", KEEP + "-1.000000\ny(0 -25) = |", -1, 0.5f},
         // A word longer than any number is not one, however it ends.
         {true, std::string(200, '0') + "1\n2\n", KEEP + "-1.000000\ny(0 -25) = ||", -1, 2},
     };
@@ -286,6 +290,11 @@ TEST(Console, Dialogues) {
               START + "y(0 -25) = |" + DIRECTION + "y = " + normalized("0.600000 0.800000") + "|");
     EXPECT_EQ(rayStart[0], 7);
     EXPECT_EQ(rayDir[1], 0.8f);
+    // The rest of a line cut by the allowance is dropped, not fed to the next dialogue.
+    resetRay();
+    EXPECT_EQ(transcript(both, std::string(4222, ' ') + "12345\n0.25 0.5\n"),
+              START + KEEP + "-1.000000\ny(0 -25) = " + DIRECTION +
+                  "y = coords are 0.250000 0.500000\n|");
     EXPECT_EQ(transcript([](std::FILE*, std::FILE* out) { printHelp(out); }, ""),
               "see menu ala' right click;)\n"
               "if your to lazy {w,s,a,d} will modify the planes\n"
@@ -323,9 +332,50 @@ TEST(Console, NumberRule) {
          "1m \xff \xe9t\xc3",
          "\\xc2\\x9b1m \\xff \\xe9t\\xc3"},
         {accents, accents.substr(0, 120) + "\u2026"},
+        // No character: overlong forms, a surrogate, beyond U+10FFFF.
+        {"\xe0\x80\x80 \xc0\xaf \xf0\x80\x80\x80",
+         "\\xe0\\x80\\x80 \\xc0\\xaf \\xf0\\x80\\x80\\x80"},
+        {"\xed\xa0\x80 \xf4\x90\x80\x80", "\\xed\\xa0\\x80 \\xf4\\x90\\x80\\x80"},
+        // Bidirectional controls, which reorder what follows; their neighbours stay.
+        {"\u202e1\u2066 \u2069\u202a",
+         "\\xe2\\x80\\xae1\\xe2\\x81\\xa6 \\xe2\\x81\\xa9\\xe2\\x80\\xaa"},
+        {"\u2029\u206a\ud7ff\U0010ffff", "\u2029\u206a\ud7ff\U0010ffff"},
     };
     for (const auto& [word, expected] : shown) {
         EXPECT_EQ(shownWord(word), expected);
+    }
+}
+
+// -geometry as X spells it: the size as typed and its value, however many digits it has.
+TEST(Options, Geometry) {
+    // A value, and whether it is a size, a place, or malformed (neither).
+    const std::tuple<const char*, const char*, const char*, long long, bool> geometries[] = {
+        {"640x480", "640", "480", 480, false},
+        {"=320X240-0+10", "320", "240", 240, true},
+        {"+10-20", "", "", 0, true},
+        {"4294967295x1", "4294967295", "1", 1, false},
+        {"1x99999999999999999999", "1", "99999999999999999999", 1LL << 40, false},
+        {"100x100junk", nullptr, nullptr, 0, false},
+        {"100x", nullptr, nullptr, 0, false},
+        {"abc", nullptr, nullptr, 0, false},
+        {"0x10", nullptr, nullptr, 0, false},
+        {"+1", nullptr, nullptr, 0, false},
+        {"+1+99999999999", nullptr, nullptr, 0, false},
+        {"", nullptr, nullptr, 0, false},
+    };
+    for (const auto& [text, width, height, value, place] : geometries) {
+        Geometry g;
+        g.typedWidth = "untouched";
+        const bool read = parseGeometry(text, g);
+        EXPECT_EQ(read, width != nullptr) << text;
+        if (read) {
+            EXPECT_EQ(
+                std::tuple(g.typedWidth, g.typedHeight, g.height, g.hasSize, g.hasPlace),
+                std::tuple(std::string(width), std::string(height), value, width[0] != '\0', place))
+                << text;
+        } else {
+            EXPECT_EQ(g.typedWidth, "untouched") << text;
+        }
     }
 }
 

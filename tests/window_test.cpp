@@ -14,7 +14,10 @@ extern "C" {
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -124,15 +127,19 @@ Frame readBackBuffer() {
     return frame;
 }
 
-// Decodes a PNG held in memory; an empty frame if it is none.
+// Decodes a PNG held in memory; an empty frame, which no check passes, if it is none.
 Frame readPng(const std::string& bytes) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    png_image_begin_read_from_memory(&image, bytes.data(), bytes.size());
+    if (png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) == 0) {
+        return {};
+    }
     image.format = PNG_FORMAT_RGB;
     Frame frame{static_cast<int>(image.width), std::vector<unsigned char>(PNG_IMAGE_SIZE(image))};
     // A negative stride puts the bottom row first.
-    png_image_finish_read(&image, nullptr, frame.rgb.data(), -3 * frame.width, nullptr);
+    if (png_image_finish_read(&image, nullptr, frame.rgb.data(), -3 * frame.width, nullptr) == 0) {
+        return {};
+    }
     return frame;
 }
 
@@ -208,9 +215,37 @@ void pick(Window window, int entry) {
     findWindow("^freeglut menu$", false);
 }
 
+// The folder all of this test process's files go in, removed with everything in it when the
+// process ends, whether its tests passed or not.
+const fs::path& scratchRoot() {
+    struct Root {
+        fs::path path = ::testing::TempDir() + "window-test-" + std::to_string(getpid());
+        ~Root() {
+            std::error_code error;
+            // Folders a test made unwritable are opened up again first.
+            for (const auto& entry : fs::recursive_directory_iterator(path, error)) {
+                if (entry.is_directory(error) && !entry.is_symlink(error)) {
+                    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add,
+                                    error);
+                }
+            }
+            fs::remove_all(path, error);
+        }
+    };
+    static const Root root;
+    return root.path;
+}
+
+// A scratch folder of this test's own.
+fs::path scratch(const char* name) {
+    const fs::path dir = scratchRoot() / name;
+    fs::create_directories(dir);
+    return dir;
+}
+
 // Standard input reads this text from here on.
 void answer(const std::string& text) {
-    const std::string path = ::testing::TempDir() + "answers-" + std::to_string(getpid());
+    const std::string path = scratch("answers") / "text";
     std::ofstream(path) << text;
     ASSERT_NE(std::freopen(path.c_str(), "r", stdin), nullptr);
 }
@@ -249,8 +284,8 @@ Frame frameOf(const std::string& options) {
     return readBackBuffer();
 }
 
-// Whether the frame holds exactly this text in this colour at (x, y), pixel for pixel as the
-// bitmap font draws it there.
+// Whether the frame, of the window's size, holds exactly this text in this colour at (x, y),
+// pixel for pixel as the bitmap font draws it there.
 ::testing::AssertionResult hasText(const Frame& frame, int x, int y, const std::string& text,
                                    std::uint32_t colour) {
     glClear(GL_COLOR_BUFFER_BIT);
@@ -260,6 +295,12 @@ Frame frameOf(const std::string& options) {
     const Frame reference = readBackBuffer();
     // A character's cell is 9 px wide and reaches 4 px below the baseline, 11 above it.
     const int right = std::min(x + 9 * static_cast<int>(text.size()), frame.width);
+    const int rows = frame.width > 0 ? static_cast<int>(frame.rgb.size()) / 3 / frame.width : 0;
+    if (frame.width != windowWidth || rows != windowHeight || x < 0 || right <= x || y < 4 ||
+        y + 12 > rows) {
+        return ::testing::AssertionFailure()
+               << text << ": no picture of " << windowWidth << " x " << windowHeight << " there";
+    }
     for (int py = y - 4; py < y + 12; ++py) {
         for (int px = x; px < right; ++px) {
             if ((reference.at(px, py) == 0xffffff) != (frame.at(px, py) == colour)) {
@@ -562,13 +603,6 @@ std::string slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// A scratch folder of this test's own.
-fs::path scratch(const char* name) {
-    const fs::path dir = ::testing::TempDir() + name + std::to_string(getpid());
-    fs::create_directories(dir);
-    return dir;
-}
-
 // Runs the built program through the shell, so options may carry redirections; with the
 // display, or with DISPLAY unset; the program built here, or a copy of it.
 Outcome run(const std::string& options, bool display = true,
@@ -586,8 +620,16 @@ Outcome run(const std::string& options, bool display = true,
 }
 
 const std::string TRY = "\nTry 'ray-box-collision --help'.\n";
-const std::string NO_SCREEN = "ray-box-collision: without a screen, 'xvfb-run -a ray-box-collision "
-                              "--snapshot FILE.png' or scripts/run.sh draws a picture\n";
+// The program names scripts/run.sh only where it sits in a build tree beside the scripts.
+const fs::path BUILT = fs::path(RAYBOX_PROGRAM).parent_path();
+const std::string NO_SCREEN =
+    std::string("ray-box-collision: without a screen, 'xvfb-run -a ray-box-collision --snapshot "
+                "FILE.png'") +
+    (fs::exists(BUILT / "CMakeCache.txt") &&
+             access((BUILT / "../scripts/run.sh").c_str(), X_OK) == 0
+         ? " or scripts/run.sh"
+         : "") +
+    " draws a picture\n";
 
 TEST(Program, CommandLine) {
     const fs::path dir = scratch("devices-");
@@ -618,6 +660,10 @@ TEST(Program, CommandLine) {
         {"--step 3", "option '--step' needs '--explain' and a window"},
         {"--explain --frame --step 1.5",
          "option '--step' needs a step number from 1 to 99, not '1.5'"},
+        {"-geometry 100x100junk", "option '-geometry': '100x100junk' is not a geometry such as "
+                                  "640x480, +10+20 or 640x480-0+0"},
+        {"-geometry 0x10", "option '-geometry': '0x10' is not a geometry such as 640x480, +10+20 "
+                           "or 640x480-0+0"},
     };
     for (const auto& [options, why] : refusals) {
         EXPECT_EQ(run(options, false), Outcome(2, "", "ray-box-collision: " + why + TRY));
@@ -626,12 +672,17 @@ TEST(Program, CommandLine) {
         run("--help" + full, false),
         Outcome(1, "", "ray-box-collision: cannot write the output: No space left on device\n"));
     // Output with nowhere to go is a failure; output its reader stopped reading is not.
-    for (const char* answer : {"--help", "--version", "--print"}) {
+    // However a snapshot names a standard stream that is closed, it has nowhere to go.
+    for (const char* answer :
+         {"--help", "--version", "--print", "--snapshot -", "--snapshot /dev/stdout",
+          "--snapshot /proc/self/fd/1", "--snapshot /dev/fd/1"}) {
         EXPECT_EQ(run(answer + std::string(" >&-"), false),
                   Outcome(1, "", "ray-box-collision: standard output is closed\n"));
-        EXPECT_EQ(run(answer + std::string(" >&") + std::to_string(GONE), false),
-                  Outcome(0, "", ""));
+        EXPECT_EQ(run(answer + std::string(" >&") + std::to_string(GONE)), Outcome(0, "", ""))
+            << answer;
     }
+    const int errorClosed = std::system(RAYBOX_PROGRAM " --snapshot /dev/stderr 2>&-");
+    EXPECT_EQ(WEXITSTATUS(errorClosed), 1) << "standard error closed";
     EXPECT_EQ(
         run("", false),
         Outcome(1, "",
@@ -644,9 +695,16 @@ TEST(Program, CommandLine) {
               "ray-box-collision: without a screen, 'xvfb-run -a ray-box-collision --snapshot "
               "FILE.png' draws a picture\n");
     // A window larger than the GL can draw ends with a word, not a crash.
-    for (const char* size : {"65535x65535 --snapshot x.png", "32767x100"}) {
+    // Sizes as typed, however many digits they have.
+    for (const auto& [size, typed] : {std::pair{"65535x65535 --snapshot x.png", "65535 x 65535"},
+                                      {"32767x100", "32767 x 100"},
+                                      {"4294967295x1", "4294967295 x 1"},
+                                      {"2147483648x100", "2147483648 x 100"},
+                                      {"1x4294967295", "1 x 4294967295"},
+                                      {"99999999999x100", "99999999999 x 100"}}) {
         const auto [status, out, err] = run(std::string("-geometry ") + size);
-        EXPECT_TRUE(status == 1 && err.rfind("ray-box-collision: a window of ", 0) == 0) << err;
+        EXPECT_EQ(std::pair(status, err.substr(0, err.find(" pixels"))),
+                  std::pair(1, "ray-box-collision: a window of " + std::string(typed)));
     }
     // --version, like --help, answers unless a refusal comes first.
     const auto [version, text, none] = run("--version --bogus", false);
@@ -726,6 +784,8 @@ TEST(Program, Snapshots) {
     EXPECT_EQ(readPng(drain(accept(listener, nullptr, nullptr))).width, 640);
     EXPECT_TRUE(fs::is_character_file(at("null")) && fs::is_fifo(at("fifo")) &&
                 fs::is_socket(at("socket")));
+    // A file where no temporary file can be made beside it is written in place.
+    EXPECT_EQ(run("--snapshot /proc/self/comm"), Outcome(0, "/proc/self/comm\n", ""));
     // Standard output itself ("-") takes the picture, and nothing else.
     EXPECT_TRUE(hasText(readPng(std::get<1>(run("--snapshot -"))), 34, 34, HIT, RED));
 
@@ -764,33 +824,119 @@ TEST(Program, Snapshots) {
         hasText(readPng(slurp(at("other-name"))), 400, 34, "start point is inside box.", YELLOW));
 }
 
+// Runs the function as nobody (as Debian numbers it), in the group 4242 too, when the test
+// runs as root; else as the user. Whether it returned true.
+bool asNobody(const std::function<bool()>& function) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const gid_t team = 4242;
+        const bool user = geteuid() != 0 ||
+                          (setgroups(1, &team) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
+        _exit(user && function() ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status == 0;
+}
+
 // A file the user may not write is refused, even where its folder would let it be replaced;
-// one the user may write is written, even where its folder refuses to have it replaced.
+// one the user may write is written, even where its folder refuses to have it replaced, and
+// keeps its owner and group.
 TEST(Snapshot, TheUsersRights) {
     const fs::path dir = scratch("rights-");
-    // A folder and its mode, a file of root's there and its mode, the answer and the file after.
-    const std::tuple<const char*, int, const char*, int, const char*, const char*> files[] = {
-        {"open", 0777, "protected", 0444, "Permission denied", "old"},
-        {"locked", 0555, "writable", 0666, "", "new"},
-        {"sticky", 01777, "shared", 0666, "", "new"},
-    };
-    for (const auto& [folder, folderMode, name, mode, why, after] : files) {
+    // A folder and its mode, a file there with its mode, owner and group (the folder's group
+    // too), the answer, and the file after.
+    const std::tuple<const char*, int, const char*, int, uid_t, gid_t, const char*, const char*>
+        files[] = {
+            {"open", 0777, "protected", 0444, 0, 0, "Permission denied", "old"},
+            {"locked", 0555, "writable", 0666, 0, 0, "", "new"},
+            {"sticky", 01777, "shared", 0666, 0, 0, "", "new"},
+            {"team", 0770, "r3.png", 0660, 1, 4242, "", "new"},
+        };
+    for (const auto& [folder, folderMode, name, mode, owner, group, why, after] : files) {
         const fs::path path = dir / folder / name;
         fs::create_directories(path.parent_path());
         chmod(path.parent_path().c_str(), 0755);
         std::ofstream(path) << "old";
         chmod(path.c_str(), static_cast<mode_t>(mode));
-        chmod(path.parent_path().c_str(), static_cast<mode_t>(folderMode));
-        const pid_t child = fork();
-        if (child == 0) {
-            // nobody, as Debian numbers it.
-            const bool user = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
-            _exit(user && writeOutputFile(path, {'n', 'e', 'w'}) == why ? 0 : 1);
+        const bool root = geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(
+                chown(path.c_str(), owner, group) | chown(path.parent_path().c_str(), 0, group), 0);
         }
-        int status = -1;
-        waitpid(child, &status, 0);
-        EXPECT_EQ(status, 0) << path;
+        chmod(path.parent_path().c_str(), static_cast<mode_t>(folderMode));
+        EXPECT_TRUE(asNobody([&, path = path, why = why] {
+            return writeOutputFile(path, {'n', 'e', 'w'}) == why;
+        })) << path;
         EXPECT_EQ(slurp(path), after) << path;
+        struct stat file {};
+        stat(path.c_str(), &file);
+        EXPECT_TRUE(!root || (file.st_uid == owner && file.st_gid == group)) << path;
+    }
+}
+
+// Whatever way a file is written, a write that fails for want of space leaves its old bytes:
+// replaced, or written in place for its other name, a folder the user may not write, or a
+// sticky folder of someone else's. Each on a small file system of its own, full of blocks
+// and of files, in a mount of a child process's own that goes with it.
+TEST(Snapshot, AFullFileSystemKeepsTheOldBytes) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root for its mounts and users";
+    }
+    const fs::path dir = scratch("full-");
+    // A folder's mode, the file's owner, a second name, and whether nobody writes it.
+    const std::tuple<const char*, int, uid_t, bool, bool> routes[] = {
+        {"replaced", 0755, 0, false, false},
+        {"linked", 0755, 0, true, false},
+        {"folder not the user's", 0755, 65534, false, true},
+        {"sticky folder", 01777, 0, false, true},
+    };
+    std::string old;
+    for (int n = 1; n <= 300; ++n) {
+        old += std::to_string(n) + "\n";
+    }
+    const std::vector<unsigned char> picture(20000, 'P');
+    const pid_t child = fork();
+    if (child == 0) {
+        int failed = 0;
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            _exit(255);
+        }
+        for (std::size_t row = 0; row < std::size(routes); ++row) {
+            const auto& [name, folderMode, owner, linked, nobody] = routes[row];
+            const fs::path mountPoint = dir / std::to_string(row);
+            fs::create_directories(mountPoint);
+            mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16");
+            const fs::path folder = mountPoint / "folder";
+            const fs::path file = folder / "hl.txt";
+            fs::create_directories(folder);
+            std::ofstream(file) << old;
+            chmod(file.c_str(), 0666);
+            [[maybe_unused]] const int owned = chown(file.c_str(), owner, owner);
+            if (linked) {
+                fs::create_hard_link(file, folder / "hl2.txt");
+            }
+            chmod(folder.c_str(), static_cast<mode_t>(folderMode));
+            // Full: of blocks, then of files.
+            std::ofstream(mountPoint / "blocks") << std::string(64 * 1024, 'f');
+            for (int k = 0; k < 16; ++k) {
+                std::ofstream(mountPoint / ("file" + std::to_string(k)));
+            }
+            const auto write = [&file = file, &picture] {
+                return writeOutputFile(file, picture).rfind("No space left on device", 0) == 0;
+            };
+            const bool refused = nobody ? asNobody(write) : write();
+            const bool kept = slurp(file) == old && (!linked || slurp(folder / "hl2.txt") == old);
+            failed |= refused && kept ? 0 : 1 << row;
+        }
+        _exit(failed);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 255) << "no mount of its own";
+    for (std::size_t row = 0; row < std::size(routes); ++row) {
+        EXPECT_EQ(WEXITSTATUS(status) >> row & 1, 0) << std::get<0>(routes[row]);
     }
 }
 

@@ -24,16 +24,16 @@ constexpr unsigned int SNAPSHOT_SECONDS = 10;
 
 // A closed descriptor 0, 1 or 2 would be handed to the next file opened, the X connection
 // among them, and console text would then go into it. /dev/null takes each free one first.
-// True if standard output was one of them.
-bool openStandardStreams() {
-    bool outputClosed = false;
+// Which of them were closed, one bit a descriptor.
+unsigned openStandardStreams() {
+    unsigned closed = 0;
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
-            outputClosed = outputClosed || fd == STDOUT_FILENO;
+            closed |= 1U << fd;
             open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
         }
     }
-    return outputClosed;
+    return closed;
 }
 
 // Whether this program file sits in a build tree of the project, beside its scripts.
@@ -142,7 +142,7 @@ void onGlutError(const char* format, va_list args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool outputClosed = openStandardStreams();
+    const unsigned closed = openStandardStreams();
     // A console whose reader has gone loses the text; the window goes on.
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -153,9 +153,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     // These answer on standard output and nowhere else: without it, they cannot be done.
-    if (outputClosed &&
-        (options.help || options.version || options.print || options.snapshot == "-")) {
-        std::fputs("ray-box-collision: standard output is closed\n", stderr);
+    // Nor can a snapshot into a closed stream, however its path spells it.
+    const int snapshotStream = options.snapshot.empty() ? -1 : namedDescriptor(options.snapshot);
+    const bool outputClosed = (closed & (1U << STDOUT_FILENO)) != 0;
+    if ((outputClosed && (options.help || options.version || options.print)) ||
+        (snapshotStream >= 0 && snapshotStream <= STDERR_FILENO &&
+         (closed & (1U << snapshotStream)) != 0)) {
+        const char* const names[] = {"input", "output", "error"};
+        std::fprintf(stderr, "ray-box-collision: standard %s is closed\n",
+                     names[snapshotStream < 0 ? STDOUT_FILENO : snapshotStream]);
         return 1;
     }
     if (options.help) {

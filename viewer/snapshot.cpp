@@ -11,6 +11,7 @@
 #include <png.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -31,13 +32,17 @@ std::string reason(int error) {
     return std::strerror(error);
 }
 
-// Writes all bytes to fd; errno's reason if a write fails.
+// Writes all bytes to fd; errno's reason if a write fails. A pipe whose reader has gone
+// wanted no more: that is no failure, as for every output of the program.
 std::string writeAll(int fd, const std::vector<unsigned char>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
+        }
+        if (n < 0 && errno == EPIPE) {
+            return {};
         }
         if (n <= 0) {
             return reason(n < 0 ? errno : EIO);
@@ -53,8 +58,40 @@ bool isOpenOn(const struct stat& file, int fd) {
     return fstat(fd, &open) == 0 && open.st_dev == file.st_dev && open.st_ino == file.st_ino;
 }
 
+// Writes the bytes over a regular file in place, so that the old bytes survive a failed
+// write: the space the new bytes need is reserved first, and the file is cut to their
+// length only once they are all written. Where the file system cannot reserve space, the
+// bytes are written all the same.
+std::string overwriteRegular(int fd, const std::vector<unsigned char>& bytes) {
+    const auto length = static_cast<off_t>(bytes.size());
+    int error = fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length) == 0 ? 0 : errno;
+    if (error != 0 && error != EOPNOTSUPP && error != ENOSYS && error != EINVAL &&
+        error != ENODEV) {
+        return reason(error) + "; the file is as it was";
+    }
+    // The file is open at its start; some (in /proc) cannot seek, so plain writes.
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            return reason(error) +
+                   (done == 0 ? "; the file is as it was" : "; the file is damaged");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    struct stat after {};
+    if (fstat(fd, &after) == 0 && after.st_size > length && ftruncate(fd, length) != 0) {
+        return reason(errno);
+    }
+    return {};
+}
+
 // Writes the bytes over what is at path, in place: a device or pipe through open, a socket
-// by connecting to it, a regular file cut to the new length first.
+// by connecting to it, a regular file without losing its old bytes to a failed write.
 std::string writeInPlace(const std::string& path, const struct stat& file,
                          const std::vector<unsigned char>& bytes) {
     int fd = -1;
@@ -72,13 +109,12 @@ std::string writeInPlace(const std::string& path, const struct stat& file,
             return reason(error);
         }
     } else {
-        const int truncate = S_ISREG(file.st_mode) ? O_TRUNC : 0;
-        fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | truncate);
+        fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     }
     if (fd < 0) {
         return reason(errno);
     }
-    std::string why = writeAll(fd, bytes);
+    std::string why = S_ISREG(file.st_mode) ? overwriteRegular(fd, bytes) : writeAll(fd, bytes);
     if (close(fd) != 0 && why.empty()) {
         why = reason(errno);
     }
@@ -88,8 +124,8 @@ std::string writeInPlace(const std::string& path, const struct stat& file,
 // The file a chain of symbolic links ends at, whether or not it exists yet: a link is
 // followed, so that the file it names is written and the link stays. The kernel has
 // already refused a loop or an overlong chain by the time this runs.
-std::string followLinks(std::string path) {
-    for (int i = 0; i < MAX_LINKS; ++i) {
+std::string followLinks(std::string path, int most = MAX_LINKS) {
+    for (int i = 0; i < most; ++i) {
         struct stat link {};
         if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
             return path;
@@ -111,17 +147,17 @@ std::string followLinks(std::string path) {
     return path;
 }
 
-// Whether a failure to make or rename a file in the folder is the folder's refusal (not
-// writable, sticky, read-only mount), which writing the file in place may still get past.
+// Whether a failure to rename a file in the folder is the folder's refusal (not writable,
+// sticky, read-only mount), which writing the file in place may still get past.
 bool folderRefused(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
 // A regular file, or none yet, is replaced at once: the bytes go to a temporary file
 // beside it, which is then renamed over it. A failed write leaves the old file as it was
-// and no temporary file behind. An existing file keeps its mode (and, for root, owner).
-// Where the folder refuses the temporary file or the rename, an existing file is written
-// in place instead.
+// and no temporary file behind. An existing file keeps its mode, owner and group; where the
+// temporary file cannot be made, cannot be given them or cannot be renamed over it, the
+// file is written in place instead.
 std::string replaceFile(const std::string& target, const struct stat* old,
                         const std::vector<unsigned char>& bytes) {
     const std::size_t slash = target.rfind('/');
@@ -131,9 +167,7 @@ std::string replaceFile(const std::string& target, const struct stat* old,
         ".ray-box-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {
-        const int error = errno;
-        return old != nullptr && folderRefused(error) ? writeInPlace(target, *old, bytes)
-                                                      : reason(error);
+        return old != nullptr ? writeInPlace(target, *old, bytes) : reason(errno);
     }
     mode_t mode = 0;
     if (old == nullptr) {
@@ -141,11 +175,13 @@ std::string replaceFile(const std::string& target, const struct stat* old,
         const mode_t mask = umask(0);
         umask(mask);
         mode = 0666 & ~mask;
-    } else {
+    } else if (fchown(fd, old->st_uid, old->st_gid) == 0) {
         mode = old->st_mode & 07777;
-        if (geteuid() == 0 && fchown(fd, old->st_uid, old->st_gid) != 0) {
-            mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
-        }
+    } else {
+        // A file shared with others stays theirs.
+        close(fd);
+        unlink(temporary.c_str());
+        return writeInPlace(target, *old, bytes);
     }
     std::string why = writeAll(fd, bytes);
     if (why.empty() && (fchmod(fd, mode) != 0 || fsync(fd) != 0)) {
@@ -216,6 +252,34 @@ std::vector<unsigned char> drawOffscreen(int width, int height) {
 }
 
 } // namespace
+
+int namedDescriptor(const std::string& path) {
+    if (path == "-") {
+        return STDOUT_FILENO;
+    }
+    char own[PATH_MAX];
+    if (realpath("/proc/self/fd", own) == nullptr) {
+        return -1;
+    }
+    std::string step = path;
+    for (int i = 0; i <= MAX_LINKS; ++i) {
+        const std::size_t slash = step.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : step.substr(0, slash + 1);
+        const std::string name = step.substr(slash == std::string::npos ? 0 : slash + 1);
+        char real[PATH_MAX];
+        if (realpath(folder.c_str(), real) != nullptr && std::strcmp(real, own) == 0 &&
+            !name.empty() && name.find_first_not_of("0123456789") == std::string::npos &&
+            name.size() < 10) {
+            return std::stoi(name);
+        }
+        const std::string next = followLinks(step, 1);
+        if (next == step) {
+            return -1;
+        }
+        step = next;
+    }
+    return -1;
+}
 
 // "-" is standard output. A path that names the program's own standard output or error, as
 // /dev/stdout does, is written through that descriptor at its offset, whatever is behind

@@ -22,6 +22,10 @@ int takeSnapshot(const std::string& path);
 // the replacement. The system's reason if it fails, else empty.
 std::string writeOutputFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
+// The descriptor a path names: 1 for "-", N for a path that leads to /proc/self/fd/N
+// (as /dev/stdout and /dev/fd/N do), or -1.
+int namedDescriptor(const std::string& path);
+
 // Where a window of this extent starts on a screen of that one: the preferred place if
 // the window fits there, else moved back just enough to fit, but not past 0.
 int fitWindowPosition(int preferred, int window, int screen);

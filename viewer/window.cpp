@@ -1,11 +1,11 @@
 // Start-up, one-time GL state, and the scene projection kept in step with the window.
+#include "options.h"
 #include "scene.h"
 #include "viewer.h"
 
 #include <GL/glu.h>
 #include <GL/glut.h>
 #include <GL/glx.h>
-#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cstring>
@@ -54,21 +54,22 @@ int fitWindowPosition(int preferred, int window, int screen) {
 // -geometry option says otherwise: a size or place given there is the user's, as long as
 // the GL can draw a frame of that size.
 std::string startViewer(int* argc, char** argv) {
-    const char* geometry = geometryOption(*argc, argv);
+    const char* text = geometryOption(*argc, argv);
+    Geometry geometry;
+    if (text != nullptr && !parseGeometry(text, geometry)) {
+        return std::string("'") + shownWord(text) + "' is not a geometry";
+    }
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE);
-    int x = 0;
-    int y = 0;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    const int given = geometry != nullptr ? XParseGeometry(geometry, &x, &y, &width, &height) : 0;
-    if ((given & (WidthValue | HeightValue)) == (WidthValue | HeightValue) && width > 0 &&
-        height > 0) {
-        windowWidth = static_cast<int>(width);
-        windowHeight = static_cast<int>(height);
+    // X cannot make a window this large; the GL, asked below, could not draw it either.
+    constexpr long long X_LARGEST = 32767;
+    const bool drawable = geometry.width <= X_LARGEST && geometry.height <= X_LARGEST;
+    if (geometry.hasSize && drawable) {
+        windowWidth = static_cast<int>(geometry.width);
+        windowHeight = static_cast<int>(geometry.height);
     }
     glutInitWindowSize(windowWidth, windowHeight);
-    if ((given & (XValue | YValue)) != (XValue | YValue)) {
+    if (!geometry.hasPlace) {
         glutInitWindowPosition(
             fitWindowPosition(PREFERRED_X, windowWidth, glutGet(GLUT_SCREEN_WIDTH)),
             fitWindowPosition(PREFERRED_Y, windowHeight, glutGet(GLUT_SCREEN_HEIGHT)));
@@ -80,8 +81,10 @@ std::string startViewer(int* argc, char** argv) {
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &buffer);
     const int most[2] = {std::min(viewport[0], buffer), std::min(viewport[1], buffer)};
-    if (windowWidth > most[0] || windowHeight > most[1]) {
-        return "a window of " + std::to_string(windowWidth) + " x " + std::to_string(windowHeight) +
+    if (!drawable || windowWidth > most[0] || windowHeight > most[1]) {
+        const bool typed = geometry.hasSize && !drawable;
+        return "a window of " + (typed ? geometry.typedWidth : std::to_string(windowWidth)) +
+               " x " + (typed ? geometry.typedHeight : std::to_string(windowHeight)) +
                " pixels is more than the GL can draw (at most " + std::to_string(most[0]) + " x " +
                std::to_string(most[1]) + ")";
     }
