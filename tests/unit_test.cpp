@@ -2,6 +2,7 @@
 // transcripts of scripted input.
 #include "clip.h"
 #include "console.h"
+#include "controls.h"
 #include "explain.h"
 #include "layout.h"
 #include "options.h"
@@ -578,6 +579,79 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
     EXPECT_TRUE(box[0] < 640 && box[1] < 480);
     resetView();
     EXPECT_EQ(currentView().units, 30.0 / 480);
+    teachingView = false;
+}
+
+// Details a learner reads the picture by: where labels, marks and the guide go, which side
+// the steps take, what a failing check looks like, and what the wheel and the arrow head do.
+TEST(Layout, TheDetailsALearnerReads) {
+    const auto colourOf = [](const Colour& c) { return std::array{c.r, c.g, c.b}; };
+    const FrameLayout start = teach("");
+    // Every text's box reaches the font's descent, 4 px below the baseline, and its top.
+    for (const auto* texts : {&start.texts, &start.teachingTexts}) {
+        for (const TextItem& text : *texts) {
+            EXPECT_TRUE(text.box.y0 <= text.y - 4 && text.box.y1 >= text.y + 11) << text.text;
+        }
+    }
+    // The entry plane's label lies right of its line at x = 5 (80 px), inside the box.
+    const auto label = std::find_if(start.teachingTexts.begin(), start.teachingTexts.end(),
+                                    [](const TextItem& t) { return t.text == "x = 5, t = 12"; });
+    ASSERT_NE(label, start.teachingTexts.end());
+    EXPECT_GE(label->box.x0, 80);
+    // The ray's guide starts at its start (3, 6), 48 px, and a plane behind it has no mark.
+    for (const LineItem& line : teach("--start 3 6 --dir 1 0").lines) {
+        if (colourOf(line.colour) == std::array{0.0f, 1.0f, 1.0f}) {
+            EXPECT_GE(std::min(line.x0, line.x1), 47) << "guide behind the start";
+        }
+    }
+    EXPECT_TRUE(teach("--start 0 12 --dir -1 0").marks.empty());
+    // Walked, a failing check's mark is red: y = 5 at t = 5 is not within [10, 25].
+    teach("--start 0 5 --dir 1 0");
+    int red = 0;
+    for (walkStep = 0; walkStep < 8; ++walkStep) {
+        for (const MarkItem& mark : laidOut().marks) {
+            red += mark.colour.r == 1 && mark.colour.g < 0.5f && mark.colour.b < 0.5f ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(red, 1);
+    // Where both sides of the box have room, the steps take the wider one: here the right.
+    for (const TextItem& text :
+         teach("--box 30 10 32 25 --start 0 12 --dir 1 0", 1400, 480).teachingTexts) {
+        EXPECT_TRUE(text.role != TEXT_STEP || text.box.x0 >= 512) << text.text;
+    }
+    // The wheel keeps the scene point under the pointer where it is, off the middle row too.
+    teach("");
+    const auto under = [](int x, int y) {
+        const View v = currentView();
+        return std::array{v.originX + x * v.units, v.originY + (windowHeight - y) * v.units};
+    };
+    const auto point = under(100, 50);
+    EXPECT_TRUE(pressPointer(4, true, 100, 50));
+    EXPECT_NE(currentView().units, 30.0 / 480);
+    EXPECT_EQ(under(100, 50), point);
+    // Aimed by its arrow head, a direction once normalised is the direction as given.
+    const FrameLayout aimed = teach("--dir 3 4");
+    const auto& head = aimed.arrowHead;
+    const int hx = static_cast<int>((2 * head[0][0] + head[1][0] + head[2][0]) / 4);
+    const int hy = 480 - static_cast<int>((2 * head[0][1] + head[1][1] + head[2][1]) / 4);
+    ASSERT_TRUE(grabRay(hx, hy));
+    moveRay(hx + 40, hy);
+    releaseRay();
+    EXPECT_EQ(givenDirection(), nullptr);
+    // Zoomed out as far as the wheel goes, a drag to the corner leaves a start that a float
+    // holds and its shortest text reads back.
+    teach("--start 20 5");
+    for (int step = 0; step < 400; ++step) {
+        pressPointer(4, true, 320, 400);
+    }
+    ASSERT_TRUE(grabRay(320, 400));
+    moveRay(639, 0);
+    releaseRay();
+    for (const float v : {rayStart[0], rayStart[1]}) {
+        float back = 0;
+        EXPECT_TRUE(std::isfinite(v) && parseNumber(shortest(v), back) == NUMBER_OK && back == v)
+            << v;
+    }
     teachingView = false;
 }
 

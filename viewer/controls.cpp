@@ -7,7 +7,9 @@
 #include "layout.h"
 #include "scene.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -144,8 +146,11 @@ void releaseRay() {
 
 bool moveRay(int x, int y) {
     const View view = currentView();
-    const double sceneX = view.originX + x * view.units;
-    const double sceneY = view.originY + (windowHeight - y) * view.units;
+    // Kept to what a float holds, so that every start can be written down and read back.
+    constexpr double LARGEST = std::numeric_limits<float>::max();
+    const double sceneX = std::clamp(view.originX + x * view.units, -LARGEST, LARGEST);
+    const double sceneY =
+        std::clamp(view.originY + (windowHeight - y) * view.units, -LARGEST, LARGEST);
     if (held == HANDLE_START) {
         rayStart[0] = static_cast<float>(sceneX);
         rayStart[1] = static_cast<float>(sceneY);

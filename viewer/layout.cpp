@@ -662,8 +662,11 @@ void resetView() {
 
 void zoomView(double factor, int x, int y) {
     const View view = currentView();
-    const double units = view.units * factor;
-    if (!(units > 0.0) || !std::isfinite(units)) {
+    // Past these, a pointer in the window could name no float, or every pixel the same one.
+    constexpr double FINEST = 1e-30;
+    constexpr double COARSEST = 1e30;
+    const double units = std::clamp(view.units * factor, FINEST, COARSEST);
+    if (!(units > 0.0) || units == view.units) {
         return;
     }
     const double sceneX = view.originX + x * view.units;

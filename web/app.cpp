@@ -12,6 +12,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,12 +44,28 @@ template <typename Write> std::string written(Write write) {
     return result;
 }
 
-// The options of a command line given as words, one a line.
+// A word as the page hands it over: percent-escaped, so that it may hold any byte.
+std::string unescaped(const std::string& word) {
+    std::string bytes;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (word[i] == '%' && i + 2 < word.size() &&
+            std::isxdigit(static_cast<unsigned char>(word[i + 1])) != 0 &&
+            std::isxdigit(static_cast<unsigned char>(word[i + 2])) != 0) {
+            bytes.push_back(static_cast<char>(std::stoi(word.substr(i + 1, 2), nullptr, 16)));
+            i += 2;
+        } else {
+            bytes.push_back(word[i]);
+        }
+    }
+    return bytes;
+}
+
+// The options of a command line given as words, one a line, each percent-escaped.
 Options parseWords(const std::string& words) {
     std::vector<std::string> owned{"ray-box-collision"};
     std::istringstream lines(words);
     for (std::string word; std::getline(lines, word);) {
-        owned.push_back(word);
+        owned.push_back(unescaped(word));
     }
     std::vector<const char*> argv;
     for (const std::string& word : owned) {
@@ -269,7 +286,7 @@ EMSCRIPTEN_KEEPALIVE const char* webMenuEntries() {
 }
 
 // The current scene as a URL's query, which webStart takes back: numbers in the shortest
-// form that reads back as the same float, the direction as given.
+// form that reads back as the same float, the direction as given, escaped for a URL.
 EMSCRIPTEN_KEEPALIVE const char* webQuery() {
     const float* dir = rayDirNormalised == 1 ? rayDirGiven : rayDir;
     std::string query = "start=" + shortest(rayStart[0]) + "," + shortest(rayStart[1]) +
@@ -278,6 +295,10 @@ EMSCRIPTEN_KEEPALIVE const char* webQuery() {
                         shortest(boxPlanes[3]) + "," + shortest(boxPlanes[4]);
     query += aboutShown == 1 ? "&about" : "";
     query += teachingView ? "&explain" : "";
+    // An exponent's sign would read back as a space.
+    for (std::size_t plus = query.find('+'); plus != std::string::npos; plus = query.find('+')) {
+        query.replace(plus, 1, "%2B");
+    }
     return give(query);
 }
 

@@ -54,6 +54,16 @@ const PIXELS = `(canvas) => {
 }`;
 const decoded = (base64) => Buffer.from(base64, 'base64');
 
+// The console's texts: the help, and the two dialogues up to their first question.
+const HELP = 'see menu ala\' right click;)\nif your to lazy {w,s,a,d} will modify the planes\n'
+  + 'for the input routines, are *not* robust. They will break if you try to be clever\n'
+  + 'only numbers like 1.234, etc..\n';
+const START = 'ray data- config\nin the parenthess i give you \'safe\' values\n'
+  + 'if you can\'t seem to hit a collision, it might because of your\ndirection. mess with the box values\n'
+  + '*** Start position \nx(0 - 35) = ';
+const DIRECTION = 'this data should be entered in unit circle cordinates [-1,1]\n'
+  + 'if i not, i normalize them ;-)\nplease enter direction coords\nx = y = ';
+
 // What the page shows, scene and texts as one picture.
 const picture = async (page) => decoded(await page.evaluate(`(${PIXELS})((() => {
   const c = Object.assign(document.createElement('canvas'), { width: 640, height: 480 });
@@ -190,6 +200,13 @@ test('keys, drags, the menu and both dialogues work as on the desktop', async ()
   await page.press('#answer', 'Enter');
   assert.match(await consoleText(page), /not a number, keeping -1\.000000\ny\(0 -25\) = $/);
   assert.equal(await frames(page), waiting);
+  // Meanwhile the menu waits too, and so does the picture.
+  const box = await page.locator('#scene').boundingBox();
+  await page.mouse.click(box.x + 100, box.y + 100, { button: 'right' });
+  assert.equal(await page.isVisible('#menu'), false);
+  await page.locator('#menu li', { hasText: 'about' }).first().dispatchEvent('pointerup');
+  await settle(page);
+  assert.equal(await frames(page), waiting);
   await page.fill('#answer', '20');
   await page.press('#answer', 'Enter');
   await pick(page, 'change direction of ray');
@@ -198,7 +215,10 @@ test('keys, drags, the menu and both dialogues work as on the desktop', async ()
   assert.match(await consoleText(page), /after normalize = 0\.600000 0\.800000\ncoords are 0\.600000 0\.800000\n$/);
   assert.equal(await query(page), 'start=-1,20&dir=3,4&box=7,9,14,26&about');
   await pick(page, 'Help');
-  assert.match(await consoleText(page), /only numbers like 1\.234, etc\.\.\n$/);
+  // The whole transcript, each part once.
+  assert.equal(await consoleText(page), HELP + START + 'not a number, keeping -1.000000\ny(0 -25) = '
+    + 'the menu waits until the question above is answered\n' + DIRECTION
+    + 'after normalize = 0.600000 0.800000\ncoords are 0.600000 0.800000\n' + HELP);
   // The link hands out this scene.
   await page.click('#copy');
   const copy = await open('?' + (await page.inputValue('#link')).split('?')[1]);
@@ -226,6 +246,11 @@ test('the teaching view: its handles, by mouse and by touch, and its keys', asyn
   assert.ok(await frames(page) > before, 'a key redraws the teaching view');
 });
 
+test('?frame frames the teaching view', async () => {
+  const [plain, framed] = [await open('?explain'), await open('?explain&frame')];
+  assert.notDeepEqual(await picture(plain), await picture(framed));
+});
+
 test('a miss redraws at the display\'s pace; a hit asks for no frames', async () => {
   for (const [line, redraws] of [['?dir=-0.5,1', true], ['', false], ['?start=10,20', false]]) {
     const page = await open(line);
@@ -236,10 +261,64 @@ test('a miss redraws at the display\'s pace; a hit asks for no frames', async ()
 });
 
 test('a refused value in the URL is named, and the defaults stand', async () => {
-  const page = await open('?start=1,x');
-  assert.equal(await page.textContent('#refused'),
-    'ray-box-collision: option \'--start\': \'x\' is not a decimal number (the defaults stand)');
-  assert.equal(await query(page), 'start=-1,0.5&dir=0.5,1&box=5,10,15,25');
+  // A value is its words split at commas only, each as given; parameters are options.
+  for (const [line, why] of [['?start=1,x', '\'--start\': \'x\' is not a decimal number'],
+    ['?start=1%0A2', '\'--start\': \'1\\n2\' is not a decimal number'],
+    ['?start=,1,,2,', '\'--start\': \'\' is not a decimal number'],
+    ['?start=1%0A--about', '\'--start\': \'1\\n--about\' is not a decimal number'],
+    ['?about%0A-geometry=10x10', ' \'--about\\n-geometry\''], ['?bogus', ' \'--bogus\'']]) {
+    const page = await open(line);
+    const refusal = why[0] === ' ' ? 'unknown option' + why : 'option ' + why;
+    assert.equal(await page.textContent('#refused'), `ray-box-collision: ${refusal} (the defaults stand)`);
+    assert.equal(await query(page), 'start=-1,0.5&dir=0.5,1&box=5,10,15,25');
+    await page.close();
+  }
+  // Too long to hand over: refused before the program sees it, which goes on working.
+  const long = await open('?start=1,' + '1'.repeat(2000000));
+  assert.match(await long.textContent('#refused'), /query of 2000009 characters is too long/);
+  await pick(long, 'change ray starting point');
+  await long.fill('#answer', '1'.repeat(2000000));
+  await long.press('#answer', 'Enter');
+  await long.fill('#answer', '7 8');
+  await long.press('#answer', 'Enter');
+  assert.match(await consoleText(long), /an answer of 2000000 characters is too long/);
+  assert.equal(await query(long), 'start=7,8&dir=0.5,1&box=5,10,15,25');
+});
+
+test('the page keeps its console short, its keys to the scene and its link whole', async () => {
+  const page = await open('#notes');
+  await page.evaluate(() => {
+    for (let i = 0; i < 3000; ++i) {
+      document.body.dispatchEvent(new KeyboardEvent('keydown', { key: 'h', bubbles: true }));
+    }
+  });
+  const lines = (await consoleText(page)).split('\n');
+  assert.ok(lines.length <= 501 && lines.at(-2) === 'only numbers like 1.234, etc..', lines.length);
+  // A key typed into another control is that control's.
+  await page.evaluate(() => { document.getElementById('console').textContent = ''; });
+  await page.focus('#link');
+  await page.keyboard.press('h');
+  assert.equal(await consoleText(page), '');
+  await pick(page, 'about');
+  await page.click('#copy');
+  const link = await page.inputValue('#link');
+  assert.ok(!link.includes('#'), link);
+  assert.equal(await query(await open('?' + link.split('?')[1])), 'start=-1,0.5&dir=0.5,1&box=5,10,15,25&about');
+  // Zoomed far out, a drag to the corner still gives a start that a link can hold.
+  const far = await open('?explain&start=20,5');
+  await far.evaluate(() => {
+    const scene = document.getElementById('scene');
+    const { left, top } = scene.getBoundingClientRect();
+    for (let i = 0; i < 400; ++i) {
+      scene.dispatchEvent(new WheelEvent('wheel', { deltaY: 100, clientX: left + 320, clientY: top + 400, cancelable: true }));
+    }
+  });
+  await drag(far, 'left', [320, 400], [639, 0]);
+  const reached = await query(far);
+  assert.ok(!/inf|nan/i.test(reached), reached);
+  const again = await open('?' + reached);
+  assert.equal(await again.isVisible('#refused'), false);
+  assert.equal(await query(again), reached);
 });
 
 test('without WebGL the page says so instead of a blank canvas', async () => {
