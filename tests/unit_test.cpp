@@ -655,6 +655,59 @@ TEST(Layout, TheDetailsALearnerReads) {
     teachingView = false;
 }
 
+// What pressing these keys writes on the console.
+std::string typed(const std::string& keys) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    for (const char key : keys) {
+        EXPECT_FALSE(pressKey(static_cast<unsigned char>(key), out)) << key << ": nothing to draw";
+    }
+    std::fclose(out);
+    std::string written(text, size);
+    std::free(text);
+    return written;
+}
+
+// Keys, drags and menu picks as every front end hands them over, with no window: keys, a drag
+// with this button over two motions, and the box after it. Capitals and the menu's own
+// letters do nothing; 25 px of travel is one unit, upwards or rightwards.
+TEST(Controls, KeysDragsAndMenu) {
+    createBox();
+    resetRay();
+    teachingView = false;
+    selectedPlane = PLANE_NONE;
+    const std::tuple<const char*, int, int, int, int, int, std::array<float, 4>> drags[] = {
+        {"WDASHMmprnf\x1b", 0, 300, 300, 200, 100, {5, 10, 15, 25}}, // nothing selected
+        {"w", 0, 300, 300, 300, 275, {5, 10, 15, 26}},
+        {"a", 1, 100, 200, 150, 200, {7, 10, 15, 26}},
+        {"d", 0, 100, 150, 100, 175, {7, 9, 15, 26}},
+        {"s", 0, 200, 100, 175, 100, {7, 9, 14, 26}},
+    };
+    for (const auto& [keys, button, x0, y0, x1, y1, box] : drags) {
+        EXPECT_EQ(typed(keys), "") << keys;
+        EXPECT_FALSE(pressPointer(button, true, x0, y0));
+        movePointer((x0 + x1) / 2, (y0 + y1) / 2);
+        movePointer(x1, y1);
+        pressPointer(button, false, x1, y1);
+        EXPECT_EQ((std::array{boxPlanes[0], boxPlanes[1], boxPlanes[3], boxPlanes[4]}), box)
+            << keys;
+    }
+    const std::string help = transcript([](std::FILE*, std::FILE* out) { printHelp(out); }, "");
+    EXPECT_EQ(typed("h") + "|", help);
+    // Each menu entry in its place: a plane, the about line, help, or a dialogue to run.
+    const std::tuple<int, int, int, int> picks[] = {
+        {0, PLANE_TOP, 0, 0},     {1, PLANE_BOTTOM, 0, 0}, {2, PLANE_LEFT, 0, 0},
+        {3, PLANE_RIGHT, 0, 0},   {4, PLANE_RIGHT, 0, 0},  {5, PLANE_RIGHT, 0, 'p'},
+        {6, PLANE_RIGHT, 0, 'r'}, {8, PLANE_RIGHT, 1, 0},  {8, PLANE_RIGHT, 0, 0},
+    };
+    for (const auto& [entry, plane, about, dialogue] : picks) {
+        EXPECT_EQ(pickMenuEntry(MENU_ENTRIES[entry].value, stdout), dialogue) << entry;
+        EXPECT_EQ(std::pair(selectedPlane, aboutShown), std::pair(plane, about)) << entry;
+    }
+    EXPECT_EQ(transcript([](std::FILE*, std::FILE* out) { pickMenuEntry('h', out); }, ""), help);
+}
+
 // The WebAssembly build writes numbers with printf and strtof alone: the same text as
 // std::to_chars for every kind of float, and for twenty million random ones in four shards
 // that run side by side.

@@ -545,16 +545,12 @@ TEST(Input, TeachingViewDrags) {
 
 TEST(Input, KeysDragsAndMenu) {
     const Window window = openViewer();
-    // Keys, a drag with this button over two motions, and the box after it. Capitals and the
-    // menu's own letters do nothing; 25 px of travel is one unit, upwards or rightwards.
+    // GLUT hands keys and drags with either button over: what they do is tested without a
+    // window.
     const std::tuple<const char*, int, int, int, int, int, std::array<float, 4>> drags[] = {
-        {"WDASHMmprh", 1, 300, 300, 200, 100, {5, 10, 15, 25}}, // nothing selected
         {"w", 1, 300, 300, 300, 275, {5, 10, 15, 26}},
         {"a", 2, 100, 200, 150, 200, {7, 10, 15, 26}},
-        {"d", 1, 100, 150, 100, 175, {7, 9, 15, 26}},
-        {"s", 1, 200, 100, 175, 100, {7, 9, 14, 26}},
     };
-    testing::internal::CaptureStdout();
     for (const auto& [keys, number, x0, y0, x1, y1, box] : drags) {
         type(window, keys);
         const int before = redisplays;
@@ -563,9 +559,6 @@ TEST(Input, KeysDragsAndMenu) {
             << keys;
         EXPECT_EQ(redisplays, before + 2) << keys;
     }
-    EXPECT_EQ(aboutShown, 0);
-    // The help text, once: for 'h', not for 'H'.
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("see menu ala' right click;)\n"), 0u);
 
     // Each entry in its place; the two dialogues read standard input.
     answer("1 2\n3 4\n");
@@ -877,60 +870,55 @@ TEST(Snapshot, TheUsersRights) {
 
 // Whatever way a file is written, a write that fails for want of space leaves its old bytes:
 // replaced, or written in place for its other name, a folder the user may not write, or a
-// sticky folder of someone else's. Each on a small file system of its own, full of blocks
-// and of files, in a mount of a child process's own that goes with it.
+// sticky folder of someone else's. On a small file system full of blocks and of files, in
+// a mount of a child process's own that goes with it.
 TEST(Snapshot, AFullFileSystemKeepsTheOldBytes) {
     if (geteuid() != 0) {
-        GTEST_SKIP() << "needs root for its mounts and users";
+        GTEST_SKIP() << "needs root for its mount and users";
     }
     const fs::path dir = scratch("full-");
-    // A folder's mode, the file's owner, a second name, and whether nobody writes it.
-    const std::tuple<const char*, int, uid_t, bool, bool> routes[] = {
-        {"replaced", 0755, 0, false, false},
-        {"linked", 0755, 0, true, false},
-        {"folder not the user's", 0755, 65534, false, true},
-        {"sticky folder", 01777, 0, false, true},
+    // A folder, its mode, the file's owner, and whether nobody writes it.
+    const std::tuple<const char*, int, uid_t, bool> routes[] = {
+        {"replaced", 0755, 0, false},
+        {"linked", 0755, 0, false},
+        {"not the user's", 0755, 65534, true},
+        {"sticky", 01777, 0, true},
     };
     std::string old;
     for (int n = 1; n <= 300; ++n) {
         old += std::to_string(n) + "\n";
     }
-    const std::vector<unsigned char> picture(20000, 'P');
     const pid_t child = fork();
     if (child == 0) {
-        int failed = 0;
         if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16") != 0) {
             _exit(255);
         }
-        for (std::size_t row = 0; row < std::size(routes); ++row) {
-            const auto& [name, folderMode, owner, linked, nobody] = routes[row];
-            const fs::path mountPoint = dir / std::to_string(row);
-            fs::create_directories(mountPoint);
-            mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16");
-            const fs::path folder = mountPoint / "folder";
-            const fs::path file = folder / "hl.txt";
-            fs::create_directories(folder);
-            std::ofstream(file) << old;
-            chmod(file.c_str(), 0666);
-            [[maybe_unused]] const int owned = chown(file.c_str(), owner, owner);
-            if (linked) {
-                fs::create_hard_link(file, folder / "hl2.txt");
-            }
-            chmod(folder.c_str(), static_cast<mode_t>(folderMode));
-            // Full: of blocks, then of files.
-            std::ofstream(mountPoint / "blocks") << std::string(64 * 1024, 'f');
-            for (int k = 0; k < 16; ++k) {
-                std::ofstream(mountPoint / ("file" + std::to_string(k)));
-            }
-            const auto write = [&file = file, &picture] {
-                return writeOutputFile(file, picture).rfind("No space left on device", 0) == 0;
-            };
-            const bool refused = nobody ? asNobody(write) : write();
-            const bool kept = slurp(file) == old && (!linked || slurp(folder / "hl2.txt") == old);
-            failed |= refused && kept ? 0 : 1 << row;
+        for (const auto& [folder, mode, owner, nobody] : routes) {
+            fs::create_directories(dir / folder);
+            std::ofstream(dir / folder / "hl.txt") << old;
+            [[maybe_unused]] const int owned =
+                chown((dir / folder / "hl.txt").c_str(), owner, owner);
+            chmod((dir / folder / "hl.txt").c_str(), 0666);
+            chmod((dir / folder).c_str(), static_cast<mode_t>(mode));
         }
-        _exit(failed);
+        fs::create_hard_link(dir / "linked" / "hl.txt", dir / "hl2.txt");
+        std::ofstream(dir / "blocks") << std::string(64 * 1024, 'f');
+        for (int k = 0; k < 16; ++k) {
+            std::ofstream(dir / std::to_string(k));
+        }
+        int failed = 0;
+        for (std::size_t row = 0; row < std::size(routes); ++row) {
+            const fs::path file = dir / std::get<0>(routes[row]) / "hl.txt";
+            const auto write = [&file] {
+                const std::string why = writeOutputFile(file, std::vector<unsigned char>(20000));
+                return why.rfind("No space left on device", 0) == 0;
+            };
+            const bool refused = std::get<3>(routes[row]) ? asNobody(write) : write();
+            failed |= refused && slurp(file) == old ? 0 : 1 << row;
+        }
+        _exit(failed | (slurp(dir / "hl2.txt") == old ? 0 : 2));
     }
     int status = -1;
     waitpid(child, &status, 0);
