@@ -1,8 +1,8 @@
 // Time per frame for a hit, a miss (with its repeated passes), a start inside the box and
 // a drag, beside a frame that only clears and swaps.
+#include "app/scene.h"
+#include "desktop/viewer.h"
 #include "ratio_reporter.h"
-#include "scene.h"
-#include "viewer.h"
 
 #include <GL/freeglut.h>
 

@@ -1,7 +1,7 @@
 // Throughput of the ray-box test beside a branchless slab test, on 4096 seeded rays
 // around the start-up box.
+#include "app/scene.h"
 #include "ratio_reporter.h"
-#include "scene.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,7 +11,7 @@ fuzz_seconds=${FUZZ_SECONDS:-30}
 scripts/install-deps.sh check
 jobs=$(nproc)
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
-own_code=(scene console viewer bench)
+own_code=(core app files desktop bench)
 
 echo "== formatting"
 clang-format-14 --dry-run --Werror "${sources[@]}"
@@ -24,7 +24,7 @@ clang-tidy-14 -p build-tidy --quiet "${tidy_sources[@]}"
 echo "== cppcheck"
 cppcheck --quiet --enable=warning,style,performance,portability --std=c++17 --inline-suppr \
   --error-exitcode=1 --suppress=missingIncludeSystem \
-  -I scene -I console -I viewer "${own_code[@]}"
+  -I . "${own_code[@]}"
 
 echo "== sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAYBOX_SANITIZE=ON \
@@ -61,11 +61,11 @@ project(parent CXX)
 add_library(console STATIC console.cpp)
 add_subdirectory("$root" ray-box-collision)
 add_executable(parent main.cpp)
-target_link_libraries(parent PRIVATE console raybox::scene)
+target_link_libraries(parent PRIVATE console raybox::core)
 CMAKE
 echo 'int parentConsole() { return 0; }' >"$parent/console.cpp"
 cat >"$parent/main.cpp" <<'CPP'
-#include "scene.h"
+#include "core/ray_box.h"
 int parentConsole();
 int main() {
     const float lo[3] = {5, 10, 0}, hi[3] = {15, 25, 0}, from[3] = {-1, 0.5f, 0}, dir[3] = {0.5f, 1, 0};

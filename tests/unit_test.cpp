@@ -1,12 +1,12 @@
 // The ray-box test against worked cases derived by hand, and the console dialogue as
 // transcripts of scripted input.
-#include "clip.h"
-#include "console.h"
-#include "controls.h"
-#include "explain.h"
-#include "layout.h"
-#include "options.h"
-#include "scene.h"
+#include "app/console.h"
+#include "app/controls.h"
+#include "app/layout.h"
+#include "app/options.h"
+#include "app/scene.h"
+#include "core/clip.h"
+#include "core/explain.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
 // Real windows, on a virtual display that xvfb-run gives each test: the viewer run in this
 // process and the built program beside it, driven through XTest as a person would.
 #define GL_GLEXT_PROTOTYPES // glWindowPos2i
-#include "options.h"
-#include "scene.h"
-#include "viewer.h"
+#include "app/options.h"
+#include "app/scene.h"
+#include "desktop/viewer.h"
+#include "files/output_file.h"
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>

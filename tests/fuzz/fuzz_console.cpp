@@ -1,7 +1,7 @@
 // Fuzzes the console dialogue with arbitrary input: it never crashes or hangs, never takes
 // a value that is not finite, and always leaves the direction within [-1, 1].
-#include "console.h"
-#include "scene.h"
+#include "app/console.h"
+#include "app/scene.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Fuzzes the ray-box test with arbitrary floats: a hit is finite and within every uncrossed
 // pair of bounds, and a start inside leaves the hit point alone.
-#include "scene.h"
+#include "app/scene.h"
 
 #include <algorithm>
 #include <cmath>

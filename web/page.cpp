@@ -1,13 +1,13 @@
 // The web edition's entry points, which the page calls: the scene from the URL's words, a
 // frame, keys, the pointer, the menu and the console panel's answers. The test, the words,
 // the number rules, the layout and what each input does are the desktop program's own.
-#include "console.h"
-#include "controls.h"
-#include "explain.h"
-#include "layout.h"
-#include "options.h"
-#include "painter.h"
-#include "scene.h"
+#include "app/console.h"
+#include "app/controls.h"
+#include "app/layout.h"
+#include "app/options.h"
+#include "app/scene.h"
+#include "core/explain.h"
+#include "web/webgl_painter.h"
 
 #include <emscripten/emscripten.h>
 

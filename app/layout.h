@@ -4,8 +4,8 @@
 // the pointer's hits on the ray's handles are answered from it, and tests read it.
 #pragma once
 
-#include "clip.h"
-#include "scene.h"
+#include "app/scene.h"
+#include "core/clip.h"
 
 #include <array>
 #include <string>

@@ -1,9 +1,9 @@
 // Lays out a frame as data: the plain frame's box, segment and texts where the program has
 // always drawn them, and the teaching view's lines, labels, marks, handles and steps placed
 // so that no line, mark or label crosses a text.
-#include "layout.h"
+#include "app/layout.h"
 
-#include "explain.h"
+#include "core/explain.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The ray-box test put into words: its outcome as the window shows it, and its steps.
 #pragma once
 
-#include "scene.h"
+#include "core/ray_box.h"
 
 #include <string>
 #include <vector>
@@ -39,9 +39,6 @@ std::vector<Step> stepsOf(const RayTestRecord& record, const float boxMin[3], co
 std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
                                       const float boxMax[3], const float origin[3],
                                       const float dir[3], const float* given = nullptr);
-
-// The direction the user gave, when rayDir is that direction normalised; else null.
-const float* givenDirection();
 
 // A float in the shortest form that reads back as the same float: 12, 9.5, 0.90000004,
 // 3.4028235e+38, inf.

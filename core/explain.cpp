@@ -1,5 +1,5 @@
 // Words for the ray-box test: the outcome line and a learner's account of each step.
-#include "explain.h"
+#include "core/explain.h"
 
 #include <algorithm>
 #include <charconv>
@@ -271,8 +271,4 @@ std::vector<std::string> explainSteps(const RayTestRecord& record, const float b
     std::transform(steps.begin(), steps.end(), std::back_inserter(lines),
                    [](Step& step) { return std::move(step.text); });
     return lines;
-}
-
-const float* givenDirection() {
-    return rayDirNormalised == 1 ? rayDirGiven : nullptr;
 }

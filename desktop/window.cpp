@@ -1,7 +1,7 @@
 // Start-up, one-time GL state, and the scene projection kept in step with the window.
-#include "options.h"
-#include "scene.h"
-#include "viewer.h"
+#include "app/options.h"
+#include "app/scene.h"
+#include "desktop/viewer.h"
 
 #include <GL/glu.h>
 #include <GL/glut.h>

@@ -1,7 +1,7 @@
 // Paints a frame's layout with WebGL: the box, lines as quads of their width (WebGL draws
 // lines one pixel wide at most), marks as squares, the arrow head; the texts go to the
 // page, which writes them with its monospace font over the scene.
-#include "painter.h"
+#include "web/webgl_painter.h"
 
 #include <GLES2/gl2.h>
 #include <emscripten/emscripten.h>

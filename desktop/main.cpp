@@ -1,7 +1,8 @@
 // Program entry: reads the command line, then opens the ray-box collision window and runs
 // the GLUT event loop, or saves its first frame.
-#include "options.h"
-#include "viewer.h"
+#include "app/options.h"
+#include "desktop/viewer.h"
+#include "files/output_file.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>

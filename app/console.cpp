@@ -1,7 +1,7 @@
 // Console help and the prompts that read the ray from standard input.
-#include "console.h"
+#include "app/console.h"
 
-#include "scene.h"
+#include "app/scene.h"
 
 #include <cctype>
 #include <cmath>

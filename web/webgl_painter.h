@@ -2,7 +2,7 @@
 // the page's monospace font on the canvas over it.
 #pragma once
 
-#include "layout.h"
+#include "app/layout.h"
 
 // Makes the WebGL context of the canvas with this CSS selector current and sets up what
 // painting needs; false if the browser has no WebGL.

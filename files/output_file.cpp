@@ -1,18 +1,10 @@
-// Saves the first frame of the scene as a PNG and ends the program: a picture of any scene
-// without anyone at the screen. The frame is drawn off-screen, so the window need never be
-// shown, and the file is written without harming whatever is at the path.
-#define GL_GLEXT_PROTOTYPES // framebuffer objects
-#include "options.h"
-#include "scene.h"
-#include "viewer.h"
-
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <png.h>
+// Writing a program's output file without harming what is at its path: a regular file is
+// replaced at once or, where it must be, written in place without losing its old bytes to a
+// failed write; devices, pipes and sockets are written as any program writes its output.
+#include "files/output_file.h"
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -204,53 +196,6 @@ std::string replaceFile(const std::string& target, const struct stat* old,
     return why;
 }
 
-// Encodes 8-bit RGB rows, bottom row first as GL reads them, as a PNG in memory.
-std::vector<unsigned char> encodePng(int width, int height, const std::vector<unsigned char>& rgb) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGB;
-    // A negative stride tells libpng that the first row in memory is the bottom one.
-    const png_int_32 stride = -width * 3;
-    png_alloc_size_t size = 0;
-    std::vector<unsigned char> png;
-    if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), stride, nullptr) != 0) {
-        png.resize(size);
-        if (png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), stride, nullptr) ==
-            0) {
-            png.clear();
-        }
-    }
-    return png;
-}
-
-// Draws the frame into a framebuffer object of the window's size and reads it back: no
-// expose event and no visible window are needed. Empty if the GL offers no such buffer.
-std::vector<unsigned char> drawOffscreen(int width, int height) {
-    GLuint framebuffer = 0;
-    GLuint colour = 0;
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    std::vector<unsigned char> rgb;
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-        applySceneProjection(width, height);
-        drawFrame();
-        rgb.resize(static_cast<std::size_t>(width) * height * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
-        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteRenderbuffers(1, &colour);
-    glDeleteFramebuffers(1, &framebuffer);
-    return rgb;
-}
-
 } // namespace
 
 int namedDescriptor(const std::string& path) {
@@ -314,23 +259,7 @@ std::string writeOutputFile(const std::string& path, const std::vector<unsigned 
     return replaceFile(followLinks(path), &file, bytes);
 }
 
-int takeSnapshot(const std::string& path) {
-    const std::vector<unsigned char> rgb = drawOffscreen(windowWidth, windowHeight);
-    // The picture is had; writing it may wait, as for a pipe with its reader still to come.
-    alarm(0);
-    const std::vector<unsigned char> png =
-        rgb.empty() ? rgb : encodePng(windowWidth, windowHeight, rgb);
-    const std::string why =
-        png.empty() ? "the frame could not be drawn off-screen" : writeOutputFile(path, png);
-    if (!why.empty()) {
-        std::fprintf(stderr, "ray-box-collision: cannot write snapshot '%s': %s\n",
-                     shownWord(path).c_str(), why.c_str());
-        return 1;
-    }
-    // Named on standard output, unless the picture itself went there.
+bool opensOn(const std::string& path, int fd) {
     struct stat file {};
-    if (path != "-" && (stat(path.c_str(), &file) != 0 || !isOpenOn(file, STDOUT_FILENO))) {
-        std::printf("%s\n", path.c_str());
-    }
-    return 0;
+    return stat(path.c_str(), &file) == 0 && isOpenOn(file, fd);
 }

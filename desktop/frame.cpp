@@ -1,7 +1,7 @@
 // One frame: the ray test pass, the painter of the frame's layout, and the text overlay.
-#include "layout.h"
-#include "scene.h"
-#include "viewer.h"
+#include "app/layout.h"
+#include "app/scene.h"
+#include "desktop/viewer.h"
 
 #include <GL/glu.h>
 #include <GL/glut.h>

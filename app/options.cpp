@@ -1,9 +1,9 @@
 // Command-line options, parsed before any window opens, and the usage text.
-#include "options.h"
+#include "app/options.h"
 
-#include "console.h"
-#include "explain.h"
-#include "scene.h"
+#include "app/console.h"
+#include "app/scene.h"
+#include "core/explain.h"
 
 #include <algorithm>
 #include <cerrno>

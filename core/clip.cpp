@@ -1,5 +1,5 @@
 // Segment and triangle clipping against an axis-aligned region, in double precision.
-#include "clip.h"
+#include "core/clip.h"
 
 #include <algorithm>
 #include <cmath>

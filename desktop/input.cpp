@@ -1,7 +1,7 @@
 // Keyboard, pointer and right-button menu input: choose a plane, drag it, run dialogues.
-#include "console.h"
-#include "controls.h"
-#include "viewer.h"
+#include "app/console.h"
+#include "app/controls.h"
+#include "desktop/viewer.h"
 
 #include <GL/glut.h>
 

@@ -1,11 +1,11 @@
 // What keys, the pointer and menu picks do, for every front end: planes selected and
 // dragged, the ray's handles found in the frame's own layout, the teaching view's walk and
 // view. No GL.
-#include "controls.h"
+#include "app/controls.h"
 
-#include "console.h"
-#include "layout.h"
-#include "scene.h"
+#include "app/console.h"
+#include "app/layout.h"
+#include "app/scene.h"
 
 #include <algorithm>
 #include <cmath>

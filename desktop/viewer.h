@@ -1,8 +1,8 @@
 // The viewer's entry points: window set-up, GLUT callbacks and drawing steps.
 #pragma once
 
-#include "controls.h"
-#include "layout.h"
+#include "app/controls.h"
+#include "app/layout.h"
 
 #include <string>
 #include <vector>
@@ -15,16 +15,6 @@ std::string startViewer(int* argc, char** argv);
 // Draws the first frame off-screen and saves it to path as a PNG, then names the path on
 // standard output; the exit status: 0, or 1 if the picture cannot be had or written.
 int takeSnapshot(const std::string& path);
-
-// Writes bytes to path: "-" and the program's own standard output or error through their
-// descriptors; a device, pipe or socket in place; a regular file (or none yet) by replacing
-// it at once, keeping its mode, or in place where it has other names or its folder refuses
-// the replacement. The system's reason if it fails, else empty.
-std::string writeOutputFile(const std::string& path, const std::vector<unsigned char>& bytes);
-
-// The descriptor a path names: 1 for "-", N for a path that leads to /proc/self/fd/N
-// (as /dev/stdout and /dev/fd/N do), or -1.
-int namedDescriptor(const std::string& path);
 
 // Where a window of this extent starts on a screen of that one: the preferred place if
 // the window fits there, else moved back just enough to fit, but not past 0.
