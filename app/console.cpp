@@ -1,8 +1,6 @@
 // Console help and the prompts that read the ray from standard input.
 #include "app/console.h"
 
-#include "app/scene.h"
-
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -24,37 +22,41 @@ void say(std::FILE* out, const char* text) {
 // one kept (standard input from /dev/zero, say) never will, and the window waits meanwhile.
 constexpr std::size_t QUESTION_BYTES = LONGEST_WORD + 4096;
 
-// Set when the dialogue's input has run past a question's bytes; its remaining questions
-// then keep their values and return at once, as at the end of the input.
-bool dialogueEnded = false;
-// The byte read last, so that a cut knows whether it fell inside a line.
-int lastByte = '\n';
+// A dialogue's standard input. Once it has run past a question's bytes, its remaining
+// questions keep their values and return at once, as at the end of the input.
+struct Input {
+    std::FILE* in;
+    bool ended = false;
+    // The byte read last, so that a cut knows whether it fell inside a line.
+    int last = '\n';
+};
 
 // The next byte of input for the question that has read used bytes so far; EOF once the
 // input or the question's allowance has run out. The rest of a line cut there belongs to
 // no later question, and is dropped as far as one more allowance reaches.
-int nextByte(std::FILE* in, std::size_t& used) {
+int nextByte(Input& input, std::size_t& used) {
     if (used++ == QUESTION_BYTES) {
-        dialogueEnded = true;
-        for (std::size_t n = 0; lastByte != '\n' && lastByte != EOF && n < QUESTION_BYTES; ++n) {
-            lastByte = std::fgetc(in);
+        input.ended = true;
+        for (std::size_t n = 0; input.last != '\n' && input.last != EOF && n < QUESTION_BYTES;
+             ++n) {
+            input.last = std::fgetc(input.in);
         }
     }
-    if (dialogueEnded) {
+    if (input.ended) {
         return EOF;
     }
-    lastByte = std::fgetc(in);
-    return lastByte;
+    input.last = std::fgetc(input.in);
+    return input.last;
 }
 
 // Reads the next whitespace-separated word into value. At the end of input the value
 // stays as it is; a word that is not a number is reported, and the rest of its line is
 // dropped so that the next prompt starts on fresh input.
-void readValue(std::FILE* in, std::FILE* out, float& value) {
+void readValue(Input& input, std::FILE* out, float& value) {
     std::size_t used = 0;
-    int c = nextByte(in, used);
+    int c = nextByte(input, used);
     while (c != EOF && std::isspace(c)) {
-        c = nextByte(in, used);
+        c = nextByte(input, used);
     }
     if (c == EOF) {
         return;
@@ -66,30 +68,29 @@ void readValue(std::FILE* in, std::FILE* out, float& value) {
         if (word.size() <= LONGEST_WORD) {
             word.push_back(static_cast<char>(c));
         }
-        c = nextByte(in, used);
+        c = nextByte(input, used);
     }
     if (c != EOF && c != '\n') {
-        std::ungetc(c, in);
+        std::ungetc(c, input.in);
     }
     // A word cut by the allowance is not the word that was typed.
     const NumberCheck check =
-        word.size() > LONGEST_WORD || dialogueEnded ? NUMBER_NOT_DECIMAL : parseNumber(word, value);
+        word.size() > LONGEST_WORD || input.ended ? NUMBER_NOT_DECIMAL : parseNumber(word, value);
     if (check != NUMBER_OK) {
         std::fprintf(out, "%s, keeping %f\n",
                      check == NUMBER_OUT_OF_RANGE ? "out of range" : "not a number",
                      static_cast<double>(value));
         // The rest of the line, which the word may have been cut from.
         while (c != EOF && c != '\n') {
-            c = nextByte(in, used);
+            c = nextByte(input, used);
         }
     }
 }
 
-// Lets a terminal user who ended input once answer later prompts again.
-void beginDialogue(std::FILE* in) {
+// A dialogue's input. A terminal user who ended input once may answer later prompts again.
+Input beginDialogue(std::FILE* in) {
     std::clearerr(in);
-    dialogueEnded = false;
-    lastByte = '\n';
+    return Input{in};
 }
 
 } // namespace
@@ -142,8 +143,8 @@ void printHelp(std::FILE* out) {
     std::fflush(out);
 }
 
-void promptRayStart(std::FILE* in, std::FILE* out) {
-    beginDialogue(in);
+void promptRayStart(Scene& scene, std::FILE* in, std::FILE* out) {
+    Input input = beginDialogue(in);
     std::fputs("ray data- config\n", out);
     std::fputs("in the parenthess i give you 'safe' values\n", out);
     std::fputs("if you can't seem to hit a collision, it might because of your\n"
@@ -151,35 +152,35 @@ void promptRayStart(std::FILE* in, std::FILE* out) {
                out);
     std::fputs("*** Start position \n", out);
     say(out, "x(0 - 35) = ");
-    readValue(in, out, rayStart[0]);
+    readValue(input, out, scene.rayStart[0]);
     say(out, "y(0 -25) = ");
-    readValue(in, out, rayStart[1]);
+    readValue(input, out, scene.rayStart[1]);
     std::fflush(out);
 }
 
-void promptRayDirection(std::FILE* in, std::FILE* out) {
-    beginDialogue(in);
+void promptRayDirection(Scene& scene, std::FILE* in, std::FILE* out) {
+    Input input = beginDialogue(in);
     std::fputs("this data should be entered in unit circle cordinates [-1,1]\n", out);
     std::fputs("if i not, i normalize them ;-)\n", out);
     std::fputs("please enter direction coords\n", out);
     say(out, "x = ");
-    readValue(in, out, rayDir[0]);
+    readValue(input, out, scene.rayDir[0]);
     say(out, "y = ");
-    readValue(in, out, rayDir[1]);
-    if (takeGivenDirection()) {
-        std::fprintf(out, "after normalize = %f %f\n", static_cast<double>(rayDir[0]),
-                     static_cast<double>(rayDir[1]));
+    readValue(input, out, scene.rayDir[1]);
+    if (takeGivenDirection(scene)) {
+        std::fprintf(out, "after normalize = %f %f\n", static_cast<double>(scene.rayDir[0]),
+                     static_cast<double>(scene.rayDir[1]));
     }
-    std::fprintf(out, "coords are %f %f\n", static_cast<double>(rayDir[0]),
-                 static_cast<double>(rayDir[1]));
+    std::fprintf(out, "coords are %f %f\n", static_cast<double>(scene.rayDir[0]),
+                 static_cast<double>(scene.rayDir[1]));
     std::fflush(out);
 }
 
-bool takeGivenDirection() {
-    rayDirGiven[0] = rayDir[0];
-    rayDirGiven[1] = rayDir[1];
-    rayDirNormalised = normalizeOutsideUnitSquare(rayDir) ? 1 : 0;
-    return rayDirNormalised == 1;
+bool takeGivenDirection(Scene& scene) {
+    scene.rayDirGiven[0] = scene.rayDir[0];
+    scene.rayDirGiven[1] = scene.rayDir[1];
+    scene.rayDirNormalised = normalizeOutsideUnitSquare(scene.rayDir) ? 1 : 0;
+    return scene.rayDirNormalised == 1;
 }
 
 // Written as "not within" so that a NaN component also leads to normalisation.
@@ -205,10 +206,10 @@ void printHelp() {
     printHelp(stdout);
 }
 
-void promptRayStart() {
-    promptRayStart(stdin, stdout);
+void promptRayStart(Scene& scene) {
+    promptRayStart(scene, stdin, stdout);
 }
 
-void promptRayDirection() {
-    promptRayDirection(stdin, stdout);
+void promptRayDirection(Scene& scene) {
+    promptRayDirection(scene, stdin, stdout);
 }

@@ -1,6 +1,8 @@
 // Console dialogue: the help text and the prompts for the ray's start and direction.
 #pragma once
 
+#include "app/scene.h"
+
 #include <cstdio>
 #include <string>
 
@@ -9,11 +11,11 @@ void printHelp();
 
 // Asks for the x and y of the ray's start on standard output and reads them from
 // standard input.
-void promptRayStart();
+void promptRayStart(Scene& scene);
 
 // Asks for the x and y of the ray's direction, normalises them when a component
 // leaves [-1, 1] and reports the result. The caller requests the redraw.
-void promptRayDirection();
+void promptRayDirection(Scene& scene);
 
 // What a word read as a number came to.
 enum NumberCheck {
@@ -36,9 +38,9 @@ bool normalizeOutsideUnitSquare(float v[3]);
 
 // Takes the x and y in rayDir as the user's direction: keeps them as given, then normalises
 // rayDir when a component lies outside [-1, 1]; true if it did.
-bool takeGivenDirection();
+bool takeGivenDirection(Scene& scene);
 
 // The same dialogue on other streams, so it can be driven by scripted input.
 void printHelp(std::FILE* out);
-void promptRayStart(std::FILE* in, std::FILE* out);
-void promptRayDirection(std::FILE* in, std::FILE* out);
+void promptRayStart(Scene& scene, std::FILE* in, std::FILE* out);
+void promptRayDirection(Scene& scene, std::FILE* in, std::FILE* out);

@@ -17,24 +17,20 @@ namespace {
 constexpr double GRAB_PIXELS = 8.5;
 constexpr double AIM_PIXELS = 10.5;
 
-// What a press in the teaching view took hold of.
-enum Handle { HANDLE_NONE, HANDLE_START, HANDLE_ARROW };
-Handle held = HANDLE_NONE;
-
 // Selects the plane named by a key; false if the key names none.
-bool selectPlaneForKey(int key) {
+bool selectPlaneForKey(AppState& state, int key) {
     switch (key) {
     case 'w':
-        selectedPlane = PLANE_TOP;
+        state.selectedPlane = PLANE_TOP;
         return true;
     case 'd':
-        selectedPlane = PLANE_BOTTOM;
+        state.selectedPlane = PLANE_BOTTOM;
         return true;
     case 'a':
-        selectedPlane = PLANE_LEFT;
+        state.selectedPlane = PLANE_LEFT;
         return true;
     case 's':
-        selectedPlane = PLANE_RIGHT;
+        state.selectedPlane = PLANE_RIGHT;
         return true;
     default:
         return false;
@@ -42,22 +38,22 @@ bool selectPlaneForKey(int key) {
 }
 
 // The teaching view's own keys; true if the key was one of them.
-bool teachingKey(unsigned char key) {
+bool teachingKey(AppState& state, unsigned char key) {
     switch (key) {
     case 'n':
-        nextStep();
+        nextStep(state);
         return true;
     case 'p':
-        previousStep();
+        previousStep(state);
         return true;
     case ESCAPE_KEY:
-        showAllSteps();
+        showAllSteps(state);
         return true;
     case 'f':
-        frameScene();
+        frameScene(state);
         return true;
     case 'r':
-        resetView();
+        resetView(state);
         return true;
     default:
         return false;
@@ -66,9 +62,9 @@ bool teachingKey(unsigned char key) {
 
 } // namespace
 
-bool pressKey(unsigned char key, std::FILE* console) {
-    if (selectPlaneForKey(key) || (teachingView && teachingKey(key))) {
-        return teachingView;
+bool pressKey(AppState& state, unsigned char key, std::FILE* console) {
+    if (selectPlaneForKey(state, key) || (state.teachingView && teachingKey(state, key))) {
+        return state.teachingView;
     }
     if (key == 'h') {
         printHelp(console);
@@ -76,8 +72,8 @@ bool pressKey(unsigned char key, std::FILE* console) {
     return false;
 }
 
-int pickMenuEntry(int value, std::FILE* console) {
-    if (selectPlaneForKey(value)) {
+int pickMenuEntry(AppState& state, int value, std::FILE* console) {
+    if (selectPlaneForKey(state, value)) {
         return 0;
     }
     switch (value) {
@@ -85,7 +81,7 @@ int pickMenuEntry(int value, std::FILE* console) {
         printHelp(console);
         return 0;
     case 'm':
-        aboutShown = aboutShown == 0 ? 1 : 0;
+        state.aboutShown = state.aboutShown == 0 ? 1 : 0;
         return 0;
     case 'p':
     case 'r':
@@ -95,75 +91,76 @@ int pickMenuEntry(int value, std::FILE* console) {
     }
 }
 
-bool pressPointer(int button, bool down, int x, int y) {
-    lastMouseX = x;
-    lastMouseY = y;
+bool pressPointer(AppState& state, int button, bool down, int x, int y) {
+    state.lastMouseX = x;
+    state.lastMouseY = y;
     // The wheel, as GLUT reports it: a press of button 3 (up) or 4 (down); each step zooms
     // the teaching view by a quarter about the pointer.
-    if (teachingView && down && (button == 3 || button == 4)) {
-        zoomView(button == 3 ? 0.8 : 1.25, x, y);
+    if (state.teachingView && down && (button == 3 || button == 4)) {
+        zoomView(state, button == 3 ? 0.8 : 1.25, x, y);
         return true;
     }
     if (down) {
-        grabRay(x, y);
+        grabRay(state, x, y);
     } else {
-        releaseRay();
+        releaseRay(state);
     }
     return false;
 }
 
-void movePointer(int x, int y) {
-    if (!moveRay(x, y)) {
-        dragSelectedPlane(lastMouseX - x, lastMouseY - y);
+void movePointer(AppState& state, int x, int y) {
+    if (!moveRay(state, x, y)) {
+        dragSelectedPlane(state.scene, state.selectedPlane, state.lastMouseX - x,
+                          state.lastMouseY - y);
     }
-    lastMouseX = x;
-    lastMouseY = y;
+    state.lastMouseX = x;
+    state.lastMouseY = y;
 }
 
-bool grabRay(int x, int y) {
-    held = HANDLE_NONE;
-    if (!teachingView) {
+bool grabRay(AppState& state, int x, int y) {
+    state.held = HANDLE_NONE;
+    if (!state.teachingView) {
         return false;
     }
-    const FrameLayout frame = layoutFrame(testScene());
+    const FrameLayout frame = layoutFrame(state, testScene(state.scene));
     const double px = x;
-    const double py = windowHeight - y;
+    const double py = state.windowHeight - y;
     const auto& head = frame.arrowHead;
     // The arrow head's middle, halfway from its tip to the middle of its back.
     const double middleX = (2 * head[0][0] + head[1][0] + head[2][0]) / 4;
     const double middleY = (2 * head[0][1] + head[1][1] + head[2][1]) / 4;
     if (frame.startDot && std::hypot(px - frame.start.x, py - frame.start.y) <= GRAB_PIXELS) {
-        held = HANDLE_START;
+        state.held = HANDLE_START;
     } else if (frame.arrow && std::hypot(px - middleX, py - middleY) <= AIM_PIXELS) {
-        held = HANDLE_ARROW;
+        state.held = HANDLE_ARROW;
     }
-    return held != HANDLE_NONE;
+    return state.held != HANDLE_NONE;
 }
 
-void releaseRay() {
-    held = HANDLE_NONE;
+void releaseRay(AppState& state) {
+    state.held = HANDLE_NONE;
 }
 
-bool moveRay(int x, int y) {
-    const View view = currentView();
+bool moveRay(AppState& state, int x, int y) {
+    const View view = currentView(state);
     // Kept to what a float holds, so that every start can be written down and read back.
     constexpr double LARGEST = std::numeric_limits<float>::max();
     const double sceneX = std::clamp(view.originX + x * view.units, -LARGEST, LARGEST);
     const double sceneY =
-        std::clamp(view.originY + (windowHeight - y) * view.units, -LARGEST, LARGEST);
-    if (held == HANDLE_START) {
-        rayStart[0] = static_cast<float>(sceneX);
-        rayStart[1] = static_cast<float>(sceneY);
-    } else if (held == HANDLE_ARROW) {
-        const double dx = sceneX - rayStart[0];
-        const double dy = sceneY - rayStart[1];
+        std::clamp(view.originY + (state.windowHeight - y) * view.units, -LARGEST, LARGEST);
+    if (state.held == HANDLE_START) {
+        state.scene.rayStart[0] = static_cast<float>(sceneX);
+        state.scene.rayStart[1] = static_cast<float>(sceneY);
+    } else if (state.held == HANDLE_ARROW) {
+        const double dx = sceneX - state.scene.rayStart[0];
+        const double dy = sceneY - state.scene.rayStart[1];
         const double length = std::hypot(dx, dy);
         // A pointer exactly on the start gives no direction; the old one stays.
         if (length > 0.0) {
-            rayDir[0] = static_cast<float>(dx / length);
-            rayDir[1] = static_cast<float>(dy / length);
-            rayDirNormalised = 0;
+            state.scene.rayDir[0] = static_cast<float>(dx / length);
+            state.scene.rayDir[1] = static_cast<float>(dy / length);
+            state.scene.rayDirNormalised = 0;
         }
     }
-    return held != HANDLE_NONE;
+    return state.held != HANDLE_NONE;
 }

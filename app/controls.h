@@ -2,6 +2,8 @@
 // same in every front end; no GL. Each answers whether the picture must be drawn again.
 #pragma once
 
+#include "app/state.h"
+
 #include <cstdio>
 
 // A menu entry: its label and the character of the key with the same meaning.
@@ -30,25 +32,25 @@ constexpr unsigned char ESCAPE_KEY = 27;
 // A key: w, d, a and s select a plane, h prints help on the console; in the teaching view
 // n and p walk the steps, Escape shows them all, f frames the scene and r returns to the
 // usual view. True when the picture changes: only the teaching view shows what a key did.
-bool pressKey(unsigned char key, std::FILE* console);
+bool pressKey(AppState& state, unsigned char key, std::FILE* console);
 
 // A menu pick: selects a plane, toggles the about line or prints help. The dialogue the
 // entry asks for ('p' for the start point, 'r' for the direction) is left to the caller,
 // which knows how its console reads; that entry's value is returned, else 0.
-int pickMenuEntry(int value, std::FILE* console);
+int pickMenuEntry(AppState& state, int value, std::FILE* console);
 
 // A button pressed or let go at (x, y) window pixels from the top left: a drag starts
 // there, or in the teaching view takes hold of the ray's start dot or arrow head; the
 // wheel (buttons 3 and 4) zooms the teaching view. True when the picture changes.
-bool pressPointer(int button, bool down, int x, int y);
+bool pressPointer(AppState& state, int button, bool down, int x, int y);
 
 // The pointer moved to (x, y) with a button held: what the press took hold of follows it,
 // else the selected plane moves by the travel, 25 pixels a unit.
-void movePointer(int x, int y);
+void movePointer(AppState& state, int x, int y);
 
 // The teaching view's pointer: a press at (x, y) window pixels from the top left takes hold
 // of the ray's start dot or arrow head (true), or of nothing; a motion moves what it took
 // hold of to the pointer (false if nothing); a release lets go.
-bool grabRay(int x, int y);
-bool moveRay(int x, int y);
-void releaseRay();
+bool grabRay(AppState& state, int x, int y);
+bool moveRay(AppState& state, int x, int y);
+void releaseRay(AppState& state);

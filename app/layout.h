@@ -4,7 +4,7 @@
 // the pointer's hits on the ray's handles are answered from it, and tests read it.
 #pragma once
 
-#include "app/scene.h"
+#include "app/state.h"
 #include "core/clip.h"
 
 #include <array>
@@ -67,14 +67,6 @@ struct MarkItem {
     Colour colour;
 };
 
-// What part of the scene the window shows: the scene point at its bottom-left corner and
-// the scene units per pixel, the same on both axes.
-struct View {
-    double originX;
-    double originY;
-    double units;
-};
-
 // The fields go from the largest to the smallest, which keeps the struct compact.
 struct FrameLayout {
     // What part of the scene the window shows.
@@ -112,32 +104,28 @@ struct FrameLayout {
 // The box a text of this many characters takes up at (x, y).
 PixelBox textBox(int x, int y, std::size_t characters);
 
-// The direction status line's baseline, the lower of the two status lines.
-int directionLineY();
+// The direction status line's baseline, the lower of the two status lines, in a window
+// this high.
+int directionLineY(int windowHeight);
 
-// Lays out the frame of the current scene in the current window for this record of the
-// ray-box test: the plain frame, with the teaching view over it when that is on.
-FrameLayout layoutFrame(const RayTestRecord& record);
-
-// The teaching view (--explain), and the step of its walk through the method shown alone,
-// counted from 0, or -1 while every step is shown.
-extern bool teachingView;
-extern int walkStep;
+// Lays out the frame of the state's scene in its window for this record of the ray-box
+// test: the plain frame, with the teaching view over it when that is on.
+FrameLayout layoutFrame(const AppState& state, const RayTestRecord& record);
 
 // The view frames show: the usual one, or in the teaching view one framed on the scene or
 // zoomed by the user.
-View currentView();
+View currentView(const AppState& state);
 
 // Moves and scales the teaching view so that the box, the ray's start, its arrow head and
 // the entry point are all in view with a margin; back to the usual view.
-void frameScene();
-void resetView();
+void frameScene(AppState& state);
+void resetView(AppState& state);
 
 // Scales the teaching view by factor about the pointer at (x, y) window pixels from the
 // top left, keeping the scene point under it in place.
-void zoomView(double factor, int x, int y);
+void zoomView(AppState& state, double factor, int x, int y);
 
 // The step walk: the next step (past the last, all of them again), the previous one, all.
-void nextStep();
-void previousStep();
-void showAllSteps();
+void nextStep(AppState& state);
+void previousStep(AppState& state);
+void showAllSteps(AppState& state);

@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include "app/console.h"
+#include "app/layout.h"
 #include "app/scene.h"
 #include "core/explain.h"
 
@@ -296,25 +297,32 @@ Options parseOptions(int argc, const char* const* argv) {
     return refuseCombinations(options, glutOption);
 }
 
-void applyOptions(const Options& options) {
+void applyOptions(const Options& options, AppState& state) {
+    Scene& scene = state.scene;
     if (options.hasStart) {
-        rayStart[0] = options.start[0];
-        rayStart[1] = options.start[1];
+        scene.rayStart[0] = options.start[0];
+        scene.rayStart[1] = options.start[1];
     }
     if (options.hasDir) {
-        rayDir[0] = options.dir[0];
-        rayDir[1] = options.dir[1];
-        takeGivenDirection();
+        scene.rayDir[0] = options.dir[0];
+        scene.rayDir[1] = options.dir[1];
+        takeGivenDirection(scene);
     }
     if (options.hasBox) {
-        boxPlanes[0] = options.box[0];
-        boxPlanes[1] = options.box[1];
-        boxPlanes[3] = options.box[2];
-        boxPlanes[4] = options.box[3];
+        scene.boxPlanes[0] = options.box[0];
+        scene.boxPlanes[1] = options.box[1];
+        scene.boxPlanes[3] = options.box[2];
+        scene.boxPlanes[4] = options.box[3];
     }
     if (options.about) {
-        aboutShown = 1;
+        state.aboutShown = 1;
     }
+    state.teachingView = options.explain;
+    resetView(state);
+    if (options.frame) {
+        frameScene(state);
+    }
+    state.walkStep = options.step - 1;
 }
 
 int finishOutput(std::FILE* out) {
@@ -329,13 +337,14 @@ int finishOutput(std::FILE* out) {
 }
 
 void printAnswer(const Options& options, std::FILE* out) {
-    createBox();
-    resetRay();
-    applyOptions(options);
-    const RayTestRecord record = testScene();
+    AppState state;
+    applyOptions(options, state);
+    const Scene& scene = state.scene;
+    const RayTestRecord record = testScene(scene);
     if (options.explain) {
-        for (const std::string& line : explainSteps(record, &boxPlanes[0], &boxPlanes[3], rayStart,
-                                                    rayDir, givenDirection())) {
+        for (const std::string& line :
+             explainSteps(record, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart,
+                          scene.rayDir, givenDirection(scene))) {
             std::fprintf(out, "%s\n", line.c_str());
         }
     } else {

@@ -1,6 +1,8 @@
 // The program's command line: a scene to start on, a snapshot to take, or the usage text.
 #pragma once
 
+#include "app/state.h"
+
 #include <cstdio>
 #include <string>
 
@@ -52,8 +54,9 @@ Options parseOptions(int argc, const char* const* argv);
 // escaped (\n, \x1b), cut after 60 characters with an ellipsis.
 std::string shownWord(const std::string& word);
 
-// Writes the scene the options ask for over the start-up scene.
-void applyOptions(const Options& options);
+// Writes what the options ask for into the state: the scene over what it holds, the about
+// line, the teaching view with its framing and step.
+void applyOptions(const Options& options, AppState& state);
 
 // For --print: runs the ray-box test on the start-up scene with the options applied and
 // writes its outcome, after its steps with --explain, one line each.

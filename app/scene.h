@@ -1,4 +1,4 @@
-// Process-wide scene state, its start-up values and what changes it.
+// The scene, its start-up values and what changes it.
 #pragma once
 
 #include "core/ray_box.h"
@@ -15,36 +15,30 @@ enum PlaneSelection {
 // Scene units moved per pixel of pointer travel: 25 pixels move a plane one unit.
 constexpr float DRAG_STEP = 0.04f;
 
-// The box as minX, minY, minZ, maxX, maxY, maxZ.
-extern float boxPlanes[6];
-extern float rayStart[3];
-extern float rayDir[3];
-// The direction's x and y as the user gave them, and 1 if rayDir is that direction scaled to
-// unit length (0 if it is as given, or was set otherwise).
-extern float rayDirGiven[2];
-extern int rayDirNormalised;
-extern int selectedPlane;
-extern int lineWidth;
-extern int windowWidth;
-extern int windowHeight;
-extern float sweepParam;
-extern int lastResult;
-extern int lastMouseX;
-extern int lastMouseY;
-extern int aboutShown;
+// The scene: the box and the ray as the user set them.
+struct Scene {
+    // The box as minX, minY, minZ, maxX, maxY, maxZ.
+    float boxPlanes[6] = {5.0f, 10.0f, 0.0f, 15.0f, 25.0f, 0.0f};
+    float rayStart[3] = {-1.0f, 0.5f, 0.0f};
+    float rayDir[3] = {0.5f, 1.0f, 0.0f};
+    // The direction's x and y as the user gave them, and 1 if rayDir is that direction
+    // scaled to unit length (0 if it is as given, or was set otherwise).
+    float rayDirGiven[2] = {0.5f, 1.0f};
+    int rayDirNormalised = 0;
+};
 
 // Writes the default box (5, 10, 0)-(15, 25, 0).
-void createBox();
+void createBox(Scene& scene);
 
 // Writes the default ray: start (-1, 0.5, 0), direction (0.5, 1, 0).
-void resetRay();
+void resetRay(Scene& scene);
 
 // The recorded test of the current scene: boxPlanes against rayStart and rayDir.
-RayTestRecord testScene();
+RayTestRecord testScene(const Scene& scene);
 
-// Moves the selected plane for a pointer travel of (dx, dy) pixels, where dx and dy are
-// the last position minus the new one (so an upward drag has dy > 0).
-void dragSelectedPlane(int dx, int dy);
+// Moves the selected plane (a PlaneSelection) for a pointer travel of (dx, dy) pixels, where
+// dx and dy are the last position minus the new one (so an upward drag has dy > 0).
+void dragSelectedPlane(Scene& scene, int selectedPlane, int dx, int dy);
 
 // The direction's x and y as the user gave them, when rayDir is their normalised form.
-const float* givenDirection();
+const float* givenDirection(const Scene& scene);

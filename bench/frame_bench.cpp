@@ -28,17 +28,17 @@ void openViewer() {
 // Puts the start-up scene back, then lets the caller change it.
 template <typename Change> void drawFrames(benchmark::State& state, Change change) {
     openViewer();
-    createBox();
-    resetRay();
-    selectedPlane = PLANE_NONE;
-    teachingView = false;
+    createBox(desktop.state.scene);
+    resetRay(desktop.state.scene);
+    desktop.state.selectedPlane = PLANE_NONE;
+    desktop.state.teachingView = false;
     change();
     while (state.KeepRunning()) {
         onIdle();
         onDisplay();
         glFinish();
     }
-    state.counters["result"] = lastResult;
+    state.counters["result"] = desktop.state.lastResult;
 }
 
 void BM_ClearAndSwap(benchmark::State& state) {
@@ -55,34 +55,34 @@ void BM_FrameHit(benchmark::State& state) {
 }
 
 void BM_FrameMiss(benchmark::State& state) {
-    drawFrames(state, [] { rayDir[0] = -0.5f; });
+    drawFrames(state, [] { desktop.state.scene.rayDir[0] = -0.5f; });
 }
 
 void BM_FrameInside(benchmark::State& state) {
     drawFrames(state, [] {
-        rayStart[0] = 10.0f;
-        rayStart[1] = 20.0f;
+        desktop.state.scene.rayStart[0] = 10.0f;
+        desktop.state.scene.rayStart[1] = 20.0f;
     });
 }
 
 // The same hit and miss with the teaching view over them.
 void BM_TeachingHit(benchmark::State& state) {
-    drawFrames(state, [] { teachingView = true; });
+    drawFrames(state, [] { desktop.state.teachingView = true; });
 }
 
 void BM_TeachingMiss(benchmark::State& state) {
     drawFrames(state, [] {
-        teachingView = true;
-        rayDir[0] = -0.5f;
+        desktop.state.teachingView = true;
+        desktop.state.scene.rayDir[0] = -0.5f;
     });
 }
 
 // A drag of one pixel up or down with the top plane selected, then the frame it asks for.
 void BM_FrameDrag(benchmark::State& state) {
     openViewer();
-    createBox();
-    resetRay();
-    selectedPlane = PLANE_TOP;
+    createBox(desktop.state.scene);
+    resetRay(desktop.state.scene);
+    desktop.state.selectedPlane = PLANE_TOP;
     onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 200);
     int y = 200;
     while (state.KeepRunning()) {
@@ -92,7 +92,7 @@ void BM_FrameDrag(benchmark::State& state) {
         onDisplay();
         glFinish();
     }
-    selectedPlane = PLANE_NONE;
+    desktop.state.selectedPlane = PLANE_NONE;
 }
 
 // Frames are drawn partly on the GL's own threads, so wall time is what counts.

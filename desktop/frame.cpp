@@ -22,16 +22,13 @@ constexpr std::chrono::microseconds FRAME_INTERVAL{16667};
 constexpr std::chrono::microseconds RESTING_FRAME_INTERVAL{33333};
 constexpr std::chrono::seconds IDLE_AFTER{1};
 
-std::chrono::steady_clock::time_point lastFrameStart;
-std::chrono::steady_clock::time_point lastInput;
-
 } // namespace
 
 // Draws the frame into the back buffer, shows it and builds the menu after the first one.
 void onDisplay() {
-    lastFrameStart = std::chrono::steady_clock::now();
-    if (resizePending) {
-        resizePending = false;
+    desktop.lastFrameStart = std::chrono::steady_clock::now();
+    if (desktop.resizePending) {
+        desktop.resizePending = false;
         glutSwapBuffers();
     }
     drawFrame();
@@ -43,18 +40,18 @@ void onDisplay() {
 // Everything a frame shows, drawn into the back buffer: the test's outcome laid out, then
 // painted.
 void drawFrame() {
-    paintFrame(layoutFrame(runRayTest()));
+    paintFrame(layoutFrame(desktop.state, runRayTest()));
 }
 
 // Between events the sweep starts again, so the next frame runs a full miss pass. Only a
 // miss pass registers this callback; once it has run, the event loop may sleep again.
 void onIdle() {
-    sweepParam = 1.0f;
+    desktop.state.sweepParam = 1.0f;
     glutIdleFunc(nullptr);
 }
 
 void noteInput() {
-    lastInput = std::chrono::steady_clock::now();
+    desktop.lastInput = std::chrono::steady_clock::now();
 }
 
 // A miss asks for frame after frame. The idle call between two of them waits for the next
@@ -64,7 +61,8 @@ void noteInput() {
 void onMissIdle() {
     const auto now = std::chrono::steady_clock::now();
     const auto turn =
-        lastFrameStart + (now - lastInput < IDLE_AFTER ? FRAME_INTERVAL : RESTING_FRAME_INTERVAL);
+        desktop.lastFrameStart +
+        (now - desktop.lastInput < IDLE_AFTER ? FRAME_INTERVAL : RESTING_FRAME_INTERVAL);
     if (now < turn) {
         std::this_thread::sleep_until(turn);
     }
@@ -75,8 +73,8 @@ void onMissIdle() {
 // the scene it draws. A miss repeats it while the sweep advances and asks for another frame
 // and an idle reset each time, so the window keeps redrawing while the ray misses.
 RayTestRecord runRayTest() {
-    const RayTestRecord record = testScene();
-    lastResult = record.result;
+    const RayTestRecord record = testScene(desktop.state.scene);
+    desktop.state.lastResult = record.result;
     if (record.result != RAY_MISS) {
         return record;
     }
@@ -84,10 +82,11 @@ RayTestRecord runRayTest() {
     do {
         glutPostRedisplay();
         glutIdleFunc(onMissIdle);
-        sweepParam = sweepParam + SWEEP_STEP;
-    } while (sweepParam < SWEEP_END &&
-             (lastResult = rayBoxIntersect(&boxPlanes[0], &boxPlanes[3], rayStart, rayDir, hit)) ==
-                 RAY_MISS);
+        desktop.state.sweepParam = desktop.state.sweepParam + SWEEP_STEP;
+    } while (desktop.state.sweepParam < SWEEP_END &&
+             (desktop.state.lastResult = rayBoxIntersect(
+                  &desktop.state.scene.boxPlanes[0], &desktop.state.scene.boxPlanes[3],
+                  desktop.state.scene.rayStart, desktop.state.scene.rayDir, hit)) == RAY_MISS);
     return record;
 }
 
@@ -218,8 +217,8 @@ void drawRay(const FrameLayout& frame) {
 // buffer is cut. Line smoothing and blending are left off afterwards.
 // printf conventions are the point of this helper, hence a C variadic.
 void drawText(int x, int y, const char* format, ...) { // NOLINT(cert-dcl50-cpp)
-    const int width = windowWidth;
-    const int height = windowHeight;
+    const int width = desktop.state.windowWidth;
+    const int height = desktop.state.windowHeight;
     glDisable(GL_LIGHTING);
 
     char text[TEXT_BUFFER_SIZE];

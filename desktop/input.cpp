@@ -14,7 +14,7 @@ void addMenuEntries() {
 // Plane keys and help, and in the teaching view its own keys, which redraw.
 void onKeyboard(unsigned char key, int, int) {
     noteInput();
-    if (pressKey(key, stdout)) {
+    if (pressKey(desktop.state, key, stdout)) {
         glutPostRedisplay();
     }
 }
@@ -23,11 +23,11 @@ void onKeyboard(unsigned char key, int, int) {
 // for a redraw, so a changed ray or about line shows at once. The separators only redraw.
 void onMenu(int value) {
     noteInput();
-    const int dialogue = pickMenuEntry(value, stdout);
+    const int dialogue = pickMenuEntry(desktop.state, value, stdout);
     if (dialogue == 'p') {
-        promptRayStart();
+        promptRayStart(desktop.state.scene);
     } else if (dialogue == 'r') {
-        promptRayDirection();
+        promptRayDirection(desktop.state.scene);
     }
     glutPostRedisplay();
 }
@@ -44,7 +44,7 @@ void onMenuStatus(int status, int, int) {
 // may take hold of the ray's handles, and the wheel zooms.
 void onMouse(int button, int state, int x, int y) {
     noteInput();
-    if (pressPointer(button, state == GLUT_DOWN, x, y)) {
+    if (pressPointer(desktop.state, button, state == GLUT_DOWN, x, y)) {
         glutPostRedisplay();
     }
 }
@@ -53,6 +53,6 @@ void onMouse(int button, int state, int x, int y) {
 // by the pointer's travel since the last event.
 void onMotion(int x, int y) {
     noteInput();
-    movePointer(x, y);
+    movePointer(desktop.state, x, y);
     glutPostRedisplay();
 }

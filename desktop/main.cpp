@@ -189,12 +189,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ray-box-collision: %s\n", refused.c_str());
         return 1;
     }
-    applyOptions(options);
-    teachingView = options.explain;
-    if (options.frame) {
-        frameScene();
-    }
-    walkStep = options.step - 1;
+    applyOptions(options, desktop.state);
     if (!options.snapshot.empty()) {
         const int status = takeSnapshot(options.snapshot);
         return status != 0 ? status : finishOutput(stdout);

@@ -48,11 +48,12 @@ std::vector<unsigned char> drawOffscreen(int width, int height) {
 } // namespace
 
 int takeSnapshot(const std::string& path) {
-    const std::vector<unsigned char> rgb = drawOffscreen(windowWidth, windowHeight);
+    const std::vector<unsigned char> rgb =
+        drawOffscreen(desktop.state.windowWidth, desktop.state.windowHeight);
     // The picture is had; writing it may wait, as for a pipe with its reader still to come.
     alarm(0);
     const std::vector<unsigned char> png =
-        rgb.empty() ? rgb : encodePng(windowWidth, windowHeight, rgb);
+        rgb.empty() ? rgb : encodePng(desktop.state.windowWidth, desktop.state.windowHeight, rgb);
     const std::string why =
         png.empty() ? "the frame could not be drawn off-screen" : writeOutputFile(path, png);
     if (!why.empty()) {

@@ -3,9 +3,24 @@
 
 #include "app/controls.h"
 #include "app/layout.h"
+#include "app/state.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
+
+// The desktop front end: the application state its GLUT callbacks work on, and what the
+// window itself needs to remember. GLUT callbacks take no user pointer, so there is one.
+struct Desktop {
+    AppState state;
+    // Set by a resize, cleared once the frame for the new size has been shown.
+    bool resizePending = false;
+    bool menuBuilt = false;
+    // When the last frame started, and when the user last worked the window.
+    std::chrono::steady_clock::time_point lastFrameStart;
+    std::chrono::steady_clock::time_point lastInput;
+};
+extern Desktop desktop;
 
 // Initialises GLUT, opens the window, sets up the scene and registers the callbacks:
 // everything main does before it enters the event loop. Why the window cannot be drawn
@@ -19,9 +34,6 @@ int takeSnapshot(const std::string& path);
 // Where a window of this extent starts on a screen of that one: the preferred place if
 // the window fits there, else moved back just enough to fit, but not past 0.
 int fitWindowPosition(int preferred, int window, int screen);
-
-// Set by a resize, cleared once the frame for the new size has been shown.
-extern bool resizePending;
 
 // Builds the right-button menu on the window; called after the first frame, then no-op.
 void buildMenuOnce();

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+Desktop desktop;
+
 namespace {
 
 // Where the window goes when the screen has room for it there.
@@ -65,14 +67,15 @@ std::string startViewer(int* argc, char** argv) {
     constexpr long long X_LARGEST = 32767;
     const bool drawable = geometry.width <= X_LARGEST && geometry.height <= X_LARGEST;
     if (geometry.hasSize && drawable) {
-        windowWidth = static_cast<int>(geometry.width);
-        windowHeight = static_cast<int>(geometry.height);
+        desktop.state.windowWidth = static_cast<int>(geometry.width);
+        desktop.state.windowHeight = static_cast<int>(geometry.height);
     }
-    glutInitWindowSize(windowWidth, windowHeight);
+    glutInitWindowSize(desktop.state.windowWidth, desktop.state.windowHeight);
     if (!geometry.hasPlace) {
         glutInitWindowPosition(
-            fitWindowPosition(PREFERRED_X, windowWidth, glutGet(GLUT_SCREEN_WIDTH)),
-            fitWindowPosition(PREFERRED_Y, windowHeight, glutGet(GLUT_SCREEN_HEIGHT)));
+            fitWindowPosition(PREFERRED_X, desktop.state.windowWidth, glutGet(GLUT_SCREEN_WIDTH)),
+            fitWindowPosition(PREFERRED_Y, desktop.state.windowHeight,
+                              glutGet(GLUT_SCREEN_HEIGHT)));
     }
     glutCreateWindow("ray-box collision");
     // Larger frames crash inside the GL driver or the X library, so nothing is drawn yet.
@@ -81,10 +84,11 @@ std::string startViewer(int* argc, char** argv) {
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &buffer);
     const int most[2] = {std::min(viewport[0], buffer), std::min(viewport[1], buffer)};
-    if (!drawable || windowWidth > most[0] || windowHeight > most[1]) {
+    if (!drawable || desktop.state.windowWidth > most[0] || desktop.state.windowHeight > most[1]) {
         const bool typed = geometry.hasSize && !drawable;
-        return "a window of " + (typed ? geometry.typedWidth : std::to_string(windowWidth)) +
-               " x " + (typed ? geometry.typedHeight : std::to_string(windowHeight)) +
+        return "a window of " +
+               (typed ? geometry.typedWidth : std::to_string(desktop.state.windowWidth)) + " x " +
+               (typed ? geometry.typedHeight : std::to_string(desktop.state.windowHeight)) +
                " pixels is more than the GL can draw (at most " + std::to_string(most[0]) + " x " +
                std::to_string(most[1]) + ")";
     }
@@ -103,11 +107,10 @@ std::string startViewer(int* argc, char** argv) {
 // freeglut gives a menu a window and a GL context of its own. Building it once the first
 // frame is on screen keeps that work out of the way of the first frame.
 void buildMenuOnce() {
-    static bool built = false;
-    if (built) {
+    if (desktop.menuBuilt) {
         return;
     }
-    built = true;
+    desktop.menuBuilt = true;
     glutCreateMenu(onMenu);
     addMenuEntries();
     glutAttachMenu(GLUT_RIGHT_BUTTON);
@@ -118,8 +121,8 @@ void buildMenuOnce() {
 void initScene() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glShadeModel(GL_SMOOTH);
-    createBox();
-    resetRay();
+    createBox(desktop.state.scene);
+    resetRay(desktop.state.scene);
     initLineDrawing();
 }
 
@@ -127,8 +130,8 @@ void initScene() {
 void initLineDrawing() {
     GLfloat range[2] = {1.0f, 1.0f};
     glGetFloatv(GL_LINE_WIDTH_RANGE, range);
-    if (static_cast<float>(lineWidth) > range[1]) {
-        lineWidth = static_cast<int>(range[1]);
+    if (static_cast<float>(desktop.state.lineWidth) > range[1]) {
+        desktop.state.lineWidth = static_cast<int>(range[1]);
     }
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
@@ -158,11 +161,9 @@ void applySceneProjection(int width, int height) {
 // the old size, and the window would show its wrong part, often all black. The frame after
 // a resize therefore starts with a swap of its own, which shows the last frame once more
 // (the back buffer still holds it) and makes the new frame's drawing read the new size.
-bool resizePending = false;
-
 void onReshape(int width, int height) {
-    resizePending = true;
-    windowWidth = width;
-    windowHeight = height;
+    desktop.resizePending = true;
+    desktop.state.windowWidth = width;
+    desktop.state.windowHeight = height;
     applySceneProjection(width, height);
 }

@@ -5,6 +5,7 @@
 #include "app/layout.h"
 #include "app/options.h"
 #include "app/scene.h"
+#include "app/state.h"
 #include "core/clip.h"
 #include "core/explain.h"
 
@@ -25,6 +26,9 @@
 #include <vector>
 
 namespace {
+
+// The state the tests work on, as a front end holds its own.
+AppState app;
 
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float INF = std::numeric_limits<float>::infinity();
@@ -273,26 +277,30 @@ TEST(Console, Dialogues) {
     };
     for (const auto& [start, input, expected, x, y] : cases) {
         SCOPED_TRACE(input);
-        resetRay();
+        resetRay(app.scene);
         using Run = void (*)(std::FILE*, std::FILE*);
-        const Run run = start ? Run{promptRayStart} : Run{promptRayDirection};
+        const Run run =
+            start ? Run{[](std::FILE* in, std::FILE* out) { promptRayStart(app.scene, in, out); }}
+                  : Run{[](std::FILE* in, std::FILE* out) {
+                        promptRayDirection(app.scene, in, out);
+                    }};
         EXPECT_EQ(transcript(run, input), (start ? START : DIRECTION) + expected);
-        EXPECT_EQ((start ? rayStart : rayDir)[0], x);
-        EXPECT_EQ((start ? rayStart : rayDir)[1], y);
+        EXPECT_EQ((start ? app.scene.rayStart : app.scene.rayDir)[0], x);
+        EXPECT_EQ((start ? app.scene.rayStart : app.scene.rayDir)[1], y);
     }
     // Input ended at one prompt (Ctrl-D) does not stop the next dialogue from reading.
-    resetRay();
+    resetRay(app.scene);
     const auto both = [](std::FILE* in, std::FILE* out) {
-        promptRayStart(in, out);
-        promptRayDirection(in, out);
+        promptRayStart(app.scene, in, out);
+        promptRayDirection(app.scene, in, out);
     };
     EXPECT_EQ(transcript(both, "7\n\x04"
                                "3 4\n"),
               START + "y(0 -25) = |" + DIRECTION + "y = " + normalized("0.600000 0.800000") + "|");
-    EXPECT_EQ(rayStart[0], 7);
-    EXPECT_EQ(rayDir[1], 0.8f);
+    EXPECT_EQ(app.scene.rayStart[0], 7);
+    EXPECT_EQ(app.scene.rayDir[1], 0.8f);
     // The rest of a line cut by the allowance is dropped, not fed to the next dialogue.
-    resetRay();
+    resetRay(app.scene);
     EXPECT_EQ(transcript(both, std::string(4222, ' ') + "12345\n0.25 0.5\n"),
               START + KEEP + "-1.000000\ny(0 -25) = " + DIRECTION +
                   "y = coords are 0.250000 0.500000\n|");
@@ -382,21 +390,21 @@ TEST(Options, Geometry) {
 
 // The current scene's frame.
 FrameLayout laidOut() {
-    return layoutFrame(testScene());
+    return layoutFrame(app, testScene(app.scene));
 }
 
 // The teaching view of a command line's scene in a window of this size; its layout.
 FrameLayout teach(const std::string& line, int width = 640, int height = 480) {
-    createBox();
-    resetRay();
-    aboutShown = 0;
-    selectedPlane = PLANE_NONE;
-    walkStep = -1;
-    resetView();
-    applyOptions(parse(line));
-    windowWidth = width;
-    windowHeight = height;
-    teachingView = true;
+    createBox(app.scene);
+    resetRay(app.scene);
+    app.aboutShown = 0;
+    app.selectedPlane = PLANE_NONE;
+    app.walkStep = -1;
+    resetView(app);
+    applyOptions(parse(line), app);
+    app.windowWidth = width;
+    app.windowHeight = height;
+    app.teachingView = true;
     return laidOut();
 }
 
@@ -468,21 +476,22 @@ TEST(Layout, NothingCrossesAText) {
                                                             static_cast<int>(rng() % 700 + 1))
                                                 : sizes[rng() % std::size(sizes)];
         teach("", width, height);
-        for (float* v : {&boxPlanes[0], &boxPlanes[1], &boxPlanes[3], &boxPlanes[4], &rayStart[0],
-                         &rayStart[1], &rayDir[0], &rayDir[1]}) {
+        for (float* v : {&app.scene.boxPlanes[0], &app.scene.boxPlanes[1], &app.scene.boxPlanes[3],
+                         &app.scene.boxPlanes[4], &app.scene.rayStart[0], &app.scene.rayStart[1],
+                         &app.scene.rayDir[0], &app.scene.rayDir[1]}) {
             *v = value();
         }
-        aboutShown = static_cast<int>(rng() % 2);
-        selectedPlane = static_cast<int>(rng() % 5) - 1;
-        walkStep = static_cast<int>(rng() % 10) - 1;
+        app.aboutShown = static_cast<int>(rng() % 2);
+        app.selectedPlane = static_cast<int>(rng() % 5) - 1;
+        app.walkStep = static_cast<int>(rng() % 10) - 1;
         if (rng() % 4 == 0) {
-            frameScene();
+            frameScene(app);
         }
         if (rng() % 4 == 0) {
-            zoomView(rng() % 2 == 0 ? 0.1 : 7.0, static_cast<int>(rng() % 640), 100);
+            zoomView(app, rng() % 2 == 0 ? 0.1 : 7.0, static_cast<int>(rng() % 640), 100);
         }
-        const RayTestRecord record = testScene();
-        const FrameLayout f = layoutFrame(record);
+        const RayTestRecord record = testScene(app.scene);
+        const FrameLayout f = layoutFrame(app, record);
         ASSERT_EQ(crossings(f), "") << n;
         // Every mark sits on a candidate plane's line.
         for (const MarkItem& mark : f.marks) {
@@ -496,7 +505,7 @@ TEST(Layout, NothingCrossesAText) {
             ASSERT_TRUE(onPlane) << n << ": " << mark.x << ", " << mark.y;
         }
     }
-    teachingView = false;
+    app.teachingView = false;
 }
 
 // Scenes far outside the view: the entry mark on its plane, the ray's guide where it crosses.
@@ -526,7 +535,7 @@ TEST(Layout, MarksWhereTheyBelong) {
     EXPECT_TRUE(std::any_of(f.marks.begin(), f.marks.end(), [](const MarkItem& m) {
         return m.size > 10 && std::abs(m.x - 80) <= 1 && std::abs(m.y - 240) <= 1;
     }));
-    teachingView = false;
+    app.teachingView = false;
 }
 
 // Where the steps go, what the labels say, the walk through the steps and the framed view.
@@ -554,7 +563,7 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
     const std::size_t all = steps(teach("")).size();
     std::string walked;
     for (int n = 0; n < 7; ++n) {
-        nextStep();
+        nextStep(app);
         for (const TextItem& text : steps(laidOut())) {
             walked += text.colour.b == 1 && text.colour.r == 1 ? text.text + "|" : "";
         }
@@ -567,19 +576,20 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
                       "y = 12.5 at t = 12 is within [10, 25]|\n"
                       "z = 0 at t = 12 is within [0, 0]|\n"
                       "\n");
-    nextStep();
-    EXPECT_EQ(walkStep, -1);
+    nextStep(app);
+    EXPECT_EQ(app.walkStep, -1);
     // Framed, the box, the start and its arrow head are in view; r puts the view back.
-    frameScene();
+    frameScene(app);
     const FrameLayout framed = laidOut();
     EXPECT_TRUE(framed.startDot && framed.start.x > 0 && framed.start.y > 0);
     EXPECT_TRUE(framed.arrow && framed.arrowHead[0][0] < 640 && framed.arrowHead[0][1] < 480);
-    const std::array<double, 4> box = {(boxPlanes[3] - framed.view.originX) / framed.view.units,
-                                       (boxPlanes[4] - framed.view.originY) / framed.view.units};
+    const std::array<double, 4> box = {
+        (app.scene.boxPlanes[3] - framed.view.originX) / framed.view.units,
+        (app.scene.boxPlanes[4] - framed.view.originY) / framed.view.units};
     EXPECT_TRUE(box[0] < 640 && box[1] < 480);
-    resetView();
-    EXPECT_EQ(currentView().units, 30.0 / 480);
-    teachingView = false;
+    resetView(app);
+    EXPECT_EQ(currentView(app).units, 30.0 / 480);
+    app.teachingView = false;
 }
 
 // Details a learner reads the picture by: where labels, marks and the guide go, which side
@@ -608,7 +618,7 @@ TEST(Layout, TheDetailsALearnerReads) {
     // Walked, a failing check's mark is red: y = 5 at t = 5 is not within [10, 25].
     teach("--start 0 5 --dir 1 0");
     int red = 0;
-    for (walkStep = 0; walkStep < 8; ++walkStep) {
+    for (app.walkStep = 0; app.walkStep < 8; ++app.walkStep) {
         for (const MarkItem& mark : laidOut().marks) {
             red += mark.colour.r == 1 && mark.colour.g < 0.5f && mark.colour.b < 0.5f ? 1 : 0;
         }
@@ -622,37 +632,37 @@ TEST(Layout, TheDetailsALearnerReads) {
     // The wheel keeps the scene point under the pointer where it is, off the middle row too.
     teach("");
     const auto under = [](int x, int y) {
-        const View v = currentView();
-        return std::array{v.originX + x * v.units, v.originY + (windowHeight - y) * v.units};
+        const View v = currentView(app);
+        return std::array{v.originX + x * v.units, v.originY + (app.windowHeight - y) * v.units};
     };
     const auto point = under(100, 50);
-    EXPECT_TRUE(pressPointer(4, true, 100, 50));
-    EXPECT_NE(currentView().units, 30.0 / 480);
+    EXPECT_TRUE(pressPointer(app, 4, true, 100, 50));
+    EXPECT_NE(currentView(app).units, 30.0 / 480);
     EXPECT_EQ(under(100, 50), point);
     // Aimed by its arrow head, a direction once normalised is the direction as given.
     const FrameLayout aimed = teach("--dir 3 4");
     const auto& head = aimed.arrowHead;
     const int hx = static_cast<int>((2 * head[0][0] + head[1][0] + head[2][0]) / 4);
     const int hy = 480 - static_cast<int>((2 * head[0][1] + head[1][1] + head[2][1]) / 4);
-    ASSERT_TRUE(grabRay(hx, hy));
-    moveRay(hx + 40, hy);
-    releaseRay();
-    EXPECT_EQ(givenDirection(), nullptr);
+    ASSERT_TRUE(grabRay(app, hx, hy));
+    moveRay(app, hx + 40, hy);
+    releaseRay(app);
+    EXPECT_EQ(givenDirection(app.scene), nullptr);
     // Zoomed out as far as the wheel goes, a drag to the corner leaves a start that a float
     // holds and its shortest text reads back.
     teach("--start 20 5");
     for (int step = 0; step < 400; ++step) {
-        pressPointer(4, true, 320, 400);
+        pressPointer(app, 4, true, 320, 400);
     }
-    ASSERT_TRUE(grabRay(320, 400));
-    moveRay(639, 0);
-    releaseRay();
-    for (const float v : {rayStart[0], rayStart[1]}) {
+    ASSERT_TRUE(grabRay(app, 320, 400));
+    moveRay(app, 639, 0);
+    releaseRay(app);
+    for (const float v : {app.scene.rayStart[0], app.scene.rayStart[1]}) {
         float back = 0;
         EXPECT_TRUE(std::isfinite(v) && parseNumber(shortest(v), back) == NUMBER_OK && back == v)
             << v;
     }
-    teachingView = false;
+    app.teachingView = false;
 }
 
 // What pressing these keys writes on the console.
@@ -661,7 +671,8 @@ std::string typed(const std::string& keys) {
     std::size_t size = 0;
     std::FILE* out = open_memstream(&text, &size);
     for (const char key : keys) {
-        EXPECT_FALSE(pressKey(static_cast<unsigned char>(key), out)) << key << ": nothing to draw";
+        EXPECT_FALSE(pressKey(app, static_cast<unsigned char>(key), out))
+            << key << ": nothing to draw";
     }
     std::fclose(out);
     std::string written(text, size);
@@ -673,10 +684,10 @@ std::string typed(const std::string& keys) {
 // with this button over two motions, and the box after it. Capitals and the menu's own
 // letters do nothing; 25 px of travel is one unit, upwards or rightwards.
 TEST(Controls, KeysDragsAndMenu) {
-    createBox();
-    resetRay();
-    teachingView = false;
-    selectedPlane = PLANE_NONE;
+    createBox(app.scene);
+    resetRay(app.scene);
+    app.teachingView = false;
+    app.selectedPlane = PLANE_NONE;
     const std::tuple<const char*, int, int, int, int, int, std::array<float, 4>> drags[] = {
         {"WDASHMmprnf\x1b", 0, 300, 300, 200, 100, {5, 10, 15, 25}}, // nothing selected
         {"w", 0, 300, 300, 300, 275, {5, 10, 15, 26}},
@@ -686,11 +697,13 @@ TEST(Controls, KeysDragsAndMenu) {
     };
     for (const auto& [keys, button, x0, y0, x1, y1, box] : drags) {
         EXPECT_EQ(typed(keys), "") << keys;
-        EXPECT_FALSE(pressPointer(button, true, x0, y0));
-        movePointer((x0 + x1) / 2, (y0 + y1) / 2);
-        movePointer(x1, y1);
-        pressPointer(button, false, x1, y1);
-        EXPECT_EQ((std::array{boxPlanes[0], boxPlanes[1], boxPlanes[3], boxPlanes[4]}), box)
+        EXPECT_FALSE(pressPointer(app, button, true, x0, y0));
+        movePointer(app, (x0 + x1) / 2, (y0 + y1) / 2);
+        movePointer(app, x1, y1);
+        pressPointer(app, button, false, x1, y1);
+        EXPECT_EQ((std::array{app.scene.boxPlanes[0], app.scene.boxPlanes[1],
+                              app.scene.boxPlanes[3], app.scene.boxPlanes[4]}),
+                  box)
             << keys;
     }
     const std::string help = transcript([](std::FILE*, std::FILE* out) { printHelp(out); }, "");
@@ -702,10 +715,11 @@ TEST(Controls, KeysDragsAndMenu) {
         {6, PLANE_RIGHT, 0, 'r'}, {8, PLANE_RIGHT, 1, 0},  {8, PLANE_RIGHT, 0, 0},
     };
     for (const auto& [entry, plane, about, dialogue] : picks) {
-        EXPECT_EQ(pickMenuEntry(MENU_ENTRIES[entry].value, stdout), dialogue) << entry;
-        EXPECT_EQ(std::pair(selectedPlane, aboutShown), std::pair(plane, about)) << entry;
+        EXPECT_EQ(pickMenuEntry(app, MENU_ENTRIES[entry].value, stdout), dialogue) << entry;
+        EXPECT_EQ(std::pair(app.selectedPlane, app.aboutShown), std::pair(plane, about)) << entry;
     }
-    EXPECT_EQ(transcript([](std::FILE*, std::FILE* out) { pickMenuEntry('h', out); }, ""), help);
+    EXPECT_EQ(transcript([](std::FILE*, std::FILE* out) { pickMenuEntry(app, 'h', out); }, ""),
+              help);
 }
 
 // The WebAssembly build writes numbers with printf and strtof alone: the same text as

@@ -121,10 +121,13 @@ struct Frame {
 };
 
 Frame readBackBuffer() {
-    Frame frame{windowWidth, std::vector<unsigned char>(3 * windowWidth * windowHeight)};
+    Frame frame{
+        desktop.state.windowWidth,
+        std::vector<unsigned char>(3 * desktop.state.windowWidth * desktop.state.windowHeight)};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
+    glReadPixels(0, 0, desktop.state.windowWidth, desktop.state.windowHeight, GL_RGB,
+                 GL_UNSIGNED_BYTE, frame.rgb.data());
     return frame;
 }
 
@@ -258,14 +261,16 @@ Window openViewer() {
     int argc = 1;
     startViewer(&argc, argv);
     const Window window = findWindow("^ray-box collision$");
-    EXPECT_TRUE(pumpUntil([] { return lastResult == RAY_HIT; }));
+    EXPECT_TRUE(pumpUntil([] { return desktop.state.lastResult == RAY_HIT; }));
     return window;
 }
 
 // Resizes the in-process window and waits until the reshape callback has seen it.
 void resize(int width, int height) {
     glutReshapeWindow(width, height);
-    EXPECT_TRUE(pumpUntil([&] { return windowWidth == width && windowHeight == height; }));
+    EXPECT_TRUE(pumpUntil([&] {
+        return desktop.state.windowWidth == width && desktop.state.windowHeight == height;
+    }));
 }
 
 // The next frame after an idle call, on the start-up scene with these options applied.
@@ -275,11 +280,11 @@ Frame frameOf(const std::string& options) {
     const Options parsed = parseOptions(static_cast<int>(words.we_wordc), words.we_wordv);
     wordfree(&words);
     EXPECT_EQ(parsed.error, "");
-    createBox();
-    resetRay();
-    aboutShown = 0;
-    applyOptions(parsed);
-    teachingView = parsed.explain;
+    createBox(desktop.state.scene);
+    resetRay(desktop.state.scene);
+    desktop.state.aboutShown = 0;
+    applyOptions(parsed, desktop.state);
+    desktop.state.teachingView = parsed.explain;
     onIdle();
     drawFrame();
     return readBackBuffer();
@@ -297,10 +302,11 @@ Frame frameOf(const std::string& options) {
     // A character's cell is 9 px wide and reaches 4 px below the baseline, 11 above it.
     const int right = std::min(x + 9 * static_cast<int>(text.size()), frame.width);
     const int rows = frame.width > 0 ? static_cast<int>(frame.rgb.size()) / 3 / frame.width : 0;
-    if (frame.width != windowWidth || rows != windowHeight || x < 0 || right <= x || y < 4 ||
-        y + 12 > rows) {
+    if (frame.width != desktop.state.windowWidth || rows != desktop.state.windowHeight || x < 0 ||
+        right <= x || y < 4 || y + 12 > rows) {
         return ::testing::AssertionFailure()
-               << text << ": no picture of " << windowWidth << " x " << windowHeight << " there";
+               << text << ": no picture of " << desktop.state.windowWidth << " x "
+               << desktop.state.windowHeight << " there";
     }
     for (int py = y - 4; py < y + 12; ++py) {
         for (int px = x; px < right; ++px) {
@@ -346,12 +352,14 @@ TEST(Frame, Scenes) {
             const int before = redisplays;
             const Frame f = frameOf(options);
             EXPECT_TRUE(hasText(f, x, y, text, colour));
-            EXPECT_EQ(f.count(GREEN, 0, 50, width, 66) == 0, aboutShown == 0) << "about line";
+            EXPECT_EQ(f.count(GREEN, 0, 50, width, 66) == 0, desktop.state.aboutShown == 0)
+                << "about line";
             EXPECT_EQ(f.count(STEPS, 0, 0, width, 72), 0) << "the steps stay clear of the texts";
-            EXPECT_EQ(f.count(YELLOW, 0, 60, 80, height) > 0, lastResult == RAY_HIT) << "segment";
+            EXPECT_EQ(f.count(YELLOW, 0, 60, 80, height) > 0, desktop.state.lastResult == RAY_HIT)
+                << "segment";
             // A miss asks for the next frame and the idle reset; the others ask for nothing.
-            EXPECT_EQ(redisplays > before, lastResult == RAY_MISS);
-            EXPECT_EQ(idleCallback == onMissIdle, lastResult == RAY_MISS);
+            EXPECT_EQ(redisplays > before, desktop.state.lastResult == RAY_MISS);
+            EXPECT_EQ(idleCallback == onMissIdle, desktop.state.lastResult == RAY_MISS);
             if (plain[0] == '\0') {
                 // The shorter side shows 30 units, 16 px a unit either way: box (5, 10)-(15, 25)
                 // with red, green, blue and yellow corners from the bottom left.
@@ -361,7 +369,7 @@ TEST(Frame, Scenes) {
                 EXPECT_EQ(pure(f.at(83, 397)), YELLOW);
                 // From (-1, 0.5) to (5, 12.5): scene y 6.5 (row 104) is crossed at x 2 (pixel
                 // 32) by one unblended run of lineWidth pixels, and nothing is past the hit.
-                EXPECT_EQ(f.count(YELLOW, 0, 104, 80, 105), lineWidth);
+                EXPECT_EQ(f.count(YELLOW, 0, 104, 80, 105), desktop.state.lineWidth);
                 EXPECT_EQ(f.at(32, 104), YELLOW);
                 EXPECT_EQ(f.count(YELLOW, 0, 215, 80, 480), 0);
             }
@@ -379,10 +387,10 @@ TEST(Frame, Scenes) {
 
     // A miss pass runs 56 times, up to 15; the ray then hits before the idle reset.
     frameOf("--dir -0.5 1");
-    EXPECT_EQ(sweepParam, 15.0f);
-    rayDir[0] = 0.5f;
+    EXPECT_EQ(desktop.state.sweepParam, 15.0f);
+    desktop.state.scene.rayDir[0] = 0.5f;
     drawFrame();
-    EXPECT_EQ(lastResult, RAY_HIT);
+    EXPECT_EQ(desktop.state.lastResult, RAY_HIT);
     onIdle();
     EXPECT_EQ(idleCallback, nullptr);
     // Overlong text is cut: 199 characters fit beside the terminator, 9 px each.
@@ -415,7 +423,7 @@ TEST(Frame, TeachingView) {
     openViewer();
     for (const auto& [options, plane, x, y, text, colour] : TEACHING) {
         SCOPED_TRACE(std::string(options) + " " + std::to_string(x) + " " + text);
-        selectedPlane = plane;
+        desktop.state.selectedPlane = plane;
         const Frame f = frameOf(options + std::string(" --explain"));
         if (text[0] == '\0') {
             EXPECT_EQ(f.at(x, y), colour);
@@ -440,7 +448,7 @@ TEST(Frame, NothingCrossesATextOnScreen) {
     for (const auto& [options, width, height] : scenes) {
         resize(width, height);
         frameOf(options + std::string(" --explain"));
-        const FrameLayout frame = layoutFrame(testScene());
+        const FrameLayout frame = layoutFrame(desktop.state, testScene(desktop.state.scene));
         FrameLayout shapes = frame;
         shapes.texts.clear();
         shapes.teachingTexts.clear();
@@ -458,16 +466,16 @@ TEST(Frame, NothingCrossesATextOnScreen) {
             EXPECT_EQ(f.count(0, x0, y0, x1, y1), (x1 - x0) * (y1 - y0)) << options << text.text;
         }
     }
-    teachingView = false;
+    desktop.state.teachingView = false;
 }
 
 // What the window shows, as the X server holds it, bottom row first as GL counts.
 Frame shown(Window window) {
-    XImage* image =
-        XGetImage(xdo->xdpy, window, 0, 0, windowWidth, windowHeight, AllPlanes, ZPixmap);
-    Frame frame{windowWidth, {}};
-    for (int y = windowHeight - 1; y >= 0; --y) {
-        for (int x = 0; x < windowWidth; ++x) {
+    XImage* image = XGetImage(xdo->xdpy, window, 0, 0, desktop.state.windowWidth,
+                              desktop.state.windowHeight, AllPlanes, ZPixmap);
+    Frame frame{desktop.state.windowWidth, {}};
+    for (int y = desktop.state.windowHeight - 1; y >= 0; --y) {
+        for (int x = 0; x < desktop.state.windowWidth; ++x) {
             const unsigned long pixel = image->f.get_pixel(image, x, y);
             frame.rgb.insert(frame.rgb.end(), {static_cast<unsigned char>(pixel >> 16),
                                                static_cast<unsigned char>(pixel >> 8),
@@ -501,7 +509,9 @@ void drag(Window window, int number, int x0, int y0, int x1, int y1) {
     // The second motion measures from where the first left off.
     for (const auto& [x, y] : {std::pair{(x0 + x1) / 2, (y0 + y1) / 2}, {x1, y1}}) {
         pointTo(window, x, y);
-        EXPECT_TRUE(pumpUntil([x = x, y = y] { return lastMouseX == x && lastMouseY == y; }));
+        EXPECT_TRUE(pumpUntil([x = x, y = y] {
+            return desktop.state.lastMouseX == x && desktop.state.lastMouseY == y;
+        }));
     }
     button(number, false);
 }
@@ -510,11 +520,11 @@ void drag(Window window, int number, int x0, int y0, int x1, int y1) {
 // elsewhere, or any press without the teaching view, moves the selected plane.
 TEST(Input, TeachingViewDrags) {
     const Window window = openViewer();
-    rayStart[0] = 3; // (48, 384) in the window, 16 px a unit
-    rayStart[1] = 6;
-    rayDir[0] = 1;
-    rayDir[1] = 0;
-    selectedPlane = PLANE_TOP;
+    desktop.state.scene.rayStart[0] = 3; // (48, 384) in the window, 16 px a unit
+    desktop.state.scene.rayStart[1] = 6;
+    desktop.state.scene.rayDir[0] = 1;
+    desktop.state.scene.rayDir[1] = 0;
+    desktop.state.selectedPlane = PLANE_TOP;
     // The view, a press and where it is let go, and the start, direction and top after it.
     const std::tuple<bool, int, int, int, int, std::array<float, 5>> drags[] = {
         {true, 48, 384, 160, 384, {10, 6, 1, 0, 25}},   // the start dot, to (10, 6)
@@ -523,25 +533,30 @@ TEST(Input, TeachingViewDrags) {
         {false, 160, 384, 160, 359, {10, 6, 0, 1, 27}}, // no teaching view: the top plane
     };
     for (const auto& [teaching, x0, y0, x1, y1, after] : drags) {
-        teachingView = teaching;
+        desktop.state.teachingView = teaching;
         drag(window, 1, x0, y0, x1, y1);
-        EXPECT_EQ((std::array{rayStart[0], rayStart[1], rayDir[0], rayDir[1], boxPlanes[4]}), after)
+        EXPECT_EQ((std::array{desktop.state.scene.rayStart[0], desktop.state.scene.rayStart[1],
+                              desktop.state.scene.rayDir[0], desktop.state.scene.rayDir[1],
+                              desktop.state.scene.boxPlanes[4]}),
+                  after)
             << x0 << ", " << y0;
     }
     // The teaching view redraws for its keys, and the wheel zooms it about the pointer.
-    teachingView = true;
+    desktop.state.teachingView = true;
     const int before = redisplays;
     type(window, "wnf");
     EXPECT_TRUE(pumpUntil([&] { return redisplays == before + 3; }));
-    EXPECT_EQ(walkStep, 0);
-    const double units = currentView().units;
+    EXPECT_EQ(desktop.state.walkStep, 0);
+    const double units = currentView(desktop.state).units;
     pointTo(window, 320, 240);
     button(5, true);
     button(5, false);
-    EXPECT_TRUE(pumpUntil([&] { return currentView().units == units * 1.25; }));
+    EXPECT_TRUE(pumpUntil([&] { return currentView(desktop.state).units == units * 1.25; }));
     type(window, "r\x1b");
-    EXPECT_TRUE(pumpUntil([&] { return walkStep == -1 && currentView().units == 30.0 / 480; }));
-    teachingView = false;
+    EXPECT_TRUE(pumpUntil([&] {
+        return desktop.state.walkStep == -1 && currentView(desktop.state).units == 30.0 / 480;
+    }));
+    desktop.state.teachingView = false;
 }
 
 TEST(Input, KeysDragsAndMenu) {
@@ -556,7 +571,9 @@ TEST(Input, KeysDragsAndMenu) {
         type(window, keys);
         const int before = redisplays;
         drag(window, number, x0, y0, x1, y1);
-        EXPECT_EQ((std::array{boxPlanes[0], boxPlanes[1], boxPlanes[3], boxPlanes[4]}), box)
+        EXPECT_EQ((std::array{desktop.state.scene.boxPlanes[0], desktop.state.scene.boxPlanes[1],
+                              desktop.state.scene.boxPlanes[3], desktop.state.scene.boxPlanes[4]}),
+                  box)
             << keys;
         EXPECT_EQ(redisplays, before + 2) << keys;
     }
@@ -565,19 +582,29 @@ TEST(Input, KeysDragsAndMenu) {
     answer("1 2\n3 4\n");
     testing::internal::CaptureStdout();
     const std::pair<int, std::function<bool()>> picks[] = {
-        {0, [] { return selectedPlane == PLANE_TOP; }},
-        {1, [] { return selectedPlane == PLANE_BOTTOM; }},
-        {2, [] { return selectedPlane == PLANE_LEFT; }},
-        {3, [] { return selectedPlane == PLANE_RIGHT; }},
-        {4, [] { return selectedPlane == PLANE_RIGHT && aboutShown == 0; }},
-        {5, [] { return rayStart[0] == 1.0f && rayStart[1] == 2.0f; }},
-        {6, [] { return rayDir[0] == 0.6f && rayDir[1] == 0.8f; }},
-        {7, [] { return rayDir[0] == 0.6f && aboutShown == 0; }},
-        {8, [] { return aboutShown == 1; }},
-        {8, [] { return aboutShown == 0; }},
+        {0, [] { return desktop.state.selectedPlane == PLANE_TOP; }},
+        {1, [] { return desktop.state.selectedPlane == PLANE_BOTTOM; }},
+        {2, [] { return desktop.state.selectedPlane == PLANE_LEFT; }},
+        {3, [] { return desktop.state.selectedPlane == PLANE_RIGHT; }},
+        {4,
+         [] {
+             return desktop.state.selectedPlane == PLANE_RIGHT && desktop.state.aboutShown == 0;
+         }},
+        {5,
+         [] {
+             return desktop.state.scene.rayStart[0] == 1.0f &&
+                    desktop.state.scene.rayStart[1] == 2.0f;
+         }},
+        {6,
+         [] {
+             return desktop.state.scene.rayDir[0] == 0.6f && desktop.state.scene.rayDir[1] == 0.8f;
+         }},
+        {7, [] { return desktop.state.scene.rayDir[0] == 0.6f && desktop.state.aboutShown == 0; }},
+        {8, [] { return desktop.state.aboutShown == 1; }},
+        {8, [] { return desktop.state.aboutShown == 0; }},
         {9, [] { return true; }},
         // Closed by a click outside, it picks nothing; the window is drawn again under it.
-        {-1, [] { return selectedPlane == PLANE_RIGHT; }},
+        {-1, [] { return desktop.state.selectedPlane == PLANE_RIGHT; }},
     };
     for (const auto& [entry, done] : picks) {
         const int before = redisplays;
@@ -1030,10 +1057,13 @@ TEST(Soak, RandomEventsLeaveItQuiet) {
         } else if (kind == 6) {
             // Extreme scenes, with and without the teaching view.
             const float extremes[] = {0, 1e-45f, -1e-45f, 3e38f, -3e38f, 5, 15, 12};
-            float* const values[] = {&rayStart[0],  &rayStart[1],  &rayDir[0],    &rayDir[1],
-                                     &boxPlanes[0], &boxPlanes[1], &boxPlanes[3], &boxPlanes[4]};
+            float* const values[] = {
+                &desktop.state.scene.rayStart[0],  &desktop.state.scene.rayStart[1],
+                &desktop.state.scene.rayDir[0],    &desktop.state.scene.rayDir[1],
+                &desktop.state.scene.boxPlanes[0], &desktop.state.scene.boxPlanes[1],
+                &desktop.state.scene.boxPlanes[3], &desktop.state.scene.boxPlanes[4]};
             *values[rng() % 8] = extremes[rng() % 8];
-            teachingView = rng() % 2 == 0;
+            desktop.state.teachingView = rng() % 2 == 0;
         } else {
             onMouse(x % 3, y % 2, x, y);
             onMotion(y, x);

@@ -22,16 +22,6 @@
 
 namespace {
 
-// The text a call hands back to the page, kept until the next such call.
-std::string reply;
-// What the console has written that the page has not shown yet.
-std::string console;
-
-const char* give(std::string text) {
-    reply = std::move(text);
-    return reply.c_str();
-}
-
 // Runs an output-writing function on a stream whose text is then returned.
 template <typename Write> std::string written(Write write) {
     char* text = nullptr;
@@ -84,37 +74,39 @@ struct Dialogue {
     std::size_t shown = 0;
     bool ranOut = false;
     std::size_t askedUpTo = 0;
-    float start[2] = {};
-    float dir[2] = {};
-    float given[2] = {};
-    int normalised = 0;
+    Scene before;
 };
-Dialogue dialogue;
-// How much the running dialogue has written, as its output stream counts it.
-std::size_t dialogueWritten = 0;
+
+// The page's one instance: the application state its calls work on, and the glue's own.
+struct Page {
+    AppState state;
+    // The text a call hands back to the page, kept until the next such call.
+    std::string reply;
+    // What the console has written that the page has not shown yet.
+    std::string console;
+    Dialogue dialogue;
+    // How much the running dialogue has written, as its output stream counts it.
+    std::size_t dialogueWritten = 0;
+};
+Page page;
+
+// Hands text back to the page.
+const char* give(std::string text) {
+    page.reply = std::move(text);
+    return page.reply.c_str();
+}
 
 // The dialogue's standard input: the answers typed so far; past them, the end of input,
 // which notes how much the dialogue had written when it first ran out.
 ssize_t readAnswers(void*, char* buffer, std::size_t size) {
-    const std::size_t n = std::min(size, dialogue.typed.size() - dialogue.read);
-    if (n == 0 && !dialogue.ranOut) {
-        dialogue.ranOut = true;
-        dialogue.askedUpTo = dialogueWritten;
+    const std::size_t n = std::min(size, page.dialogue.typed.size() - page.dialogue.read);
+    if (n == 0 && !page.dialogue.ranOut) {
+        page.dialogue.ranOut = true;
+        page.dialogue.askedUpTo = page.dialogueWritten;
     }
-    dialogue.typed.copy(buffer, n, dialogue.read);
-    dialogue.read += n;
+    page.dialogue.typed.copy(buffer, n, page.dialogue.read);
+    page.dialogue.read += n;
     return static_cast<ssize_t>(n);
-}
-
-// The ray as it was before the dialogue began.
-void restoreRay() {
-    rayStart[0] = dialogue.start[0];
-    rayStart[1] = dialogue.start[1];
-    rayDir[0] = dialogue.dir[0];
-    rayDir[1] = dialogue.dir[1];
-    rayDirGiven[0] = dialogue.given[0];
-    rayDirGiven[1] = dialogue.given[1];
-    rayDirNormalised = dialogue.normalised;
 }
 
 // Runs the dialogue, the desktop's own, on every answer typed so far. It is done when its
@@ -122,42 +114,36 @@ void restoreRay() {
 // back as it was, and the page sees what the dialogue wrote up to the question it waits
 // at. Either way only what the page has not seen yet goes to the console.
 bool runDialogue() {
-    restoreRay();
-    dialogue.read = 0;
-    dialogue.ranOut = false;
+    page.state.scene = page.dialogue.before;
+    page.dialogue.read = 0;
+    page.dialogue.ranOut = false;
     char* text = nullptr;
-    std::FILE* out = open_memstream(&text, &dialogueWritten);
+    std::FILE* out = open_memstream(&text, &page.dialogueWritten);
     std::FILE* in = fopencookie(nullptr, "r", {readAnswers, nullptr, nullptr, nullptr});
-    if (dialogue.which == 'p') {
-        promptRayStart(in, out);
+    if (page.dialogue.which == 'p') {
+        promptRayStart(page.state.scene, in, out);
     } else {
-        promptRayDirection(in, out);
+        promptRayDirection(page.state.scene, in, out);
     }
     std::fclose(in);
     std::fclose(out);
-    const std::string all(text, dialogueWritten);
+    const std::string all(text, page.dialogueWritten);
     std::free(text);
-    const std::string seen = dialogue.ranOut ? all.substr(0, dialogue.askedUpTo) : all;
-    console += seen.substr(std::min(dialogue.shown, seen.size()));
-    dialogue.shown = seen.size();
-    if (dialogue.ranOut) {
-        restoreRay();
+    const std::string seen = page.dialogue.ranOut ? all.substr(0, page.dialogue.askedUpTo) : all;
+    page.console += seen.substr(std::min(page.dialogue.shown, seen.size()));
+    page.dialogue.shown = seen.size();
+    if (page.dialogue.ranOut) {
+        page.state.scene = page.dialogue.before;
         return false;
     }
-    dialogue.which = 0;
+    page.dialogue.which = 0;
     return true;
 }
 
 void beginDialogue(int which) {
-    dialogue = Dialogue{};
-    dialogue.which = which;
-    dialogue.start[0] = rayStart[0];
-    dialogue.start[1] = rayStart[1];
-    dialogue.dir[0] = rayDir[0];
-    dialogue.dir[1] = rayDir[1];
-    dialogue.given[0] = rayDirGiven[0];
-    dialogue.given[1] = rayDirGiven[1];
-    dialogue.normalised = rayDirNormalised;
+    page.dialogue = Dialogue{};
+    page.dialogue.which = which;
+    page.dialogue.before = page.state.scene;
     runDialogue();
 }
 
@@ -167,10 +153,7 @@ extern "C" {
 
 // Draws on the canvas with this CSS selector; 0 if the browser cannot draw with WebGL.
 EMSCRIPTEN_KEEPALIVE int webOpen(const char* canvas) {
-    windowWidth = 640;
-    windowHeight = 480;
-    createBox();
-    resetRay();
+    page.state = AppState{};
     return startPainter(canvas) ? 1 : 0;
 }
 
@@ -179,27 +162,21 @@ EMSCRIPTEN_KEEPALIVE int webOpen(const char* canvas) {
 // --version answer in the console panel.
 EMSCRIPTEN_KEEPALIVE const char* webStart(const char* words) {
     const Options options = parseWords(words);
-    createBox();
-    resetRay();
+    createBox(page.state.scene);
+    resetRay(page.state.scene);
     if (!options.error.empty() || !options.snapshot.empty() || !options.display.empty()) {
         return give(options.error.empty() ? "a snapshot or a display is the desktop program's"
                                           : options.error);
     }
     if (options.help || options.version) {
-        console +=
+        page.console +=
             written([&](std::FILE* out) { (options.help ? printUsage : printVersion)(out); });
         return give("");
     }
     if (options.print) {
-        console += written([&](std::FILE* out) { printAnswer(options, out); });
+        page.console += written([&](std::FILE* out) { printAnswer(options, out); });
     }
-    applyOptions(options);
-    teachingView = options.explain;
-    resetView();
-    if (options.frame) {
-        frameScene();
-    }
-    walkStep = options.step - 1;
+    applyOptions(options, page.state);
     return give("");
 }
 
@@ -215,43 +192,44 @@ EMSCRIPTEN_KEEPALIVE const char* webPrint(const char* words) {
 // Paints the current scene's frame; the test's result, so that the page asks for the next
 // frame while the ray misses.
 EMSCRIPTEN_KEEPALIVE int webFrame() {
-    const RayTestRecord record = testScene();
-    lastResult = record.result;
-    paintFrame(layoutFrame(record));
-    return lastResult;
+    const RayTestRecord record = testScene(page.state.scene);
+    page.state.lastResult = record.result;
+    paintWebFrame(layoutFrame(page.state, record));
+    return page.state.lastResult;
 }
 
 // Input, as the desktop's callbacks take it; 1 when the picture must be drawn again. While
 // a dialogue waits for its answers, the picture waits too and input goes nowhere.
 EMSCRIPTEN_KEEPALIVE int webKey(int key) {
     bool changed = false;
-    if (dialogue.which == 0) {
-        console += written(
-            [&](std::FILE* out) { changed = pressKey(static_cast<unsigned char>(key), out); });
+    if (page.dialogue.which == 0) {
+        page.console += written([&](std::FILE* out) {
+            changed = pressKey(page.state, static_cast<unsigned char>(key), out);
+        });
     }
     return changed ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int webPointer(int button, int down, int x, int y) {
-    return dialogue.which == 0 && pressPointer(button, down != 0, x, y) ? 1 : 0;
+    return page.dialogue.which == 0 && pressPointer(page.state, button, down != 0, x, y) ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int webMotion(int x, int y) {
-    if (dialogue.which != 0) {
+    if (page.dialogue.which != 0) {
         return 0;
     }
-    movePointer(x, y);
+    movePointer(page.state, x, y);
     return 1;
 }
 
 // A menu pick: 1 when the picture is to be drawn again, 2 when a dialogue waits for its
 // answers in the console panel.
 EMSCRIPTEN_KEEPALIVE int webMenu(int value) {
-    if (dialogue.which != 0) {
+    if (page.dialogue.which != 0) {
         return 0;
     }
     int which = 0;
-    console += written([&](std::FILE* out) { which = pickMenuEntry(value, out); });
+    page.console += written([&](std::FILE* out) { which = pickMenuEntry(page.state, value, out); });
     if (which != 0) {
         beginDialogue(which);
         return 2;
@@ -261,18 +239,18 @@ EMSCRIPTEN_KEEPALIVE int webMenu(int value) {
 
 // A line typed into the console panel, for the dialogue that waits: 1 once it is done.
 EMSCRIPTEN_KEEPALIVE int webAnswer(const char* line) {
-    if (dialogue.which == 0) {
+    if (page.dialogue.which == 0) {
         return 0;
     }
-    dialogue.typed += line;
-    dialogue.typed += '\n';
+    page.dialogue.typed += line;
+    page.dialogue.typed += '\n';
     return runDialogue() ? 1 : 0;
 }
 
 // What the console wrote since the last call, for the page's console panel.
 EMSCRIPTEN_KEEPALIVE const char* webConsole() {
     std::string text;
-    text.swap(console);
+    text.swap(page.console);
     return give(text);
 }
 
@@ -288,13 +266,15 @@ EMSCRIPTEN_KEEPALIVE const char* webMenuEntries() {
 // The current scene as a URL's query, which webStart takes back: numbers in the shortest
 // form that reads back as the same float, the direction as given, escaped for a URL.
 EMSCRIPTEN_KEEPALIVE const char* webQuery() {
-    const float* dir = rayDirNormalised == 1 ? rayDirGiven : rayDir;
-    std::string query = "start=" + shortest(rayStart[0]) + "," + shortest(rayStart[1]) +
+    const Scene& scene = page.state.scene;
+    const float* dir = scene.rayDirNormalised == 1 ? scene.rayDirGiven : scene.rayDir;
+    std::string query = "start=" + shortest(scene.rayStart[0]) + "," + shortest(scene.rayStart[1]) +
                         "&dir=" + shortest(dir[0]) + "," + shortest(dir[1]) +
-                        "&box=" + shortest(boxPlanes[0]) + "," + shortest(boxPlanes[1]) + "," +
-                        shortest(boxPlanes[3]) + "," + shortest(boxPlanes[4]);
-    query += aboutShown == 1 ? "&about" : "";
-    query += teachingView ? "&explain" : "";
+                        "&box=" + shortest(scene.boxPlanes[0]) + "," +
+                        shortest(scene.boxPlanes[1]) + "," + shortest(scene.boxPlanes[3]) + "," +
+                        shortest(scene.boxPlanes[4]);
+    query += page.state.aboutShown == 1 ? "&about" : "";
+    query += page.state.teachingView ? "&explain" : "";
     // An exponent's sign would read back as a space.
     for (std::size_t plus = query.find('+'); plus != std::string::npos; plus = query.find('+')) {
         query.replace(plus, 1, "%2B");
@@ -304,12 +284,12 @@ EMSCRIPTEN_KEEPALIVE const char* webQuery() {
 
 // The teaching view on (1) or off (0), as the page's toggle sets it.
 EMSCRIPTEN_KEEPALIVE void webTeaching(int on) {
-    teachingView = on != 0;
+    page.state.teachingView = on != 0;
 }
 
 // Whether the teaching view is on.
 EMSCRIPTEN_KEEPALIVE int webTeachingShown() {
-    return teachingView ? 1 : 0;
+    return page.state.teachingView ? 1 : 0;
 }
 
 } // extern "C"

@@ -117,7 +117,7 @@ bool startPainter(const char* canvas) {
 
 // In the order the desktop paints them, but with every text over the shapes: the box, the
 // teaching view's lines, the segment, the marks and the handles; then the texts.
-void paintFrame(const FrameLayout& frame) {
+void paintWebFrame(const FrameLayout& frame) {
     // Scene units become pixels in the usual view; a moved view's layout is in pixels.
     const double units = frame.pixelUnits ? 1.0 : frame.view.units;
     std::vector<Vertex> triangles;

@@ -9,4 +9,4 @@
 bool startPainter(const char* canvas);
 
 // Paints the layout: only what it holds, where it says.
-void paintFrame(const FrameLayout& frame);
+void paintWebFrame(const FrameLayout& frame);

@@ -8,15 +8,15 @@
 #include <cstdio>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    resetRay();
+    Scene scene;
     std::FILE* in = fmemopen(const_cast<std::uint8_t*>(data), size, "r");
     std::FILE* out = std::fopen("/dev/null", "w");
     // Twice, so that the second dialogues read whatever the first left behind.
     for (int round = 0; round < 2 && in != nullptr; ++round) {
-        promptRayStart(in, out);
-        promptRayDirection(in, out);
-        if (!std::isfinite(rayStart[0]) || !std::isfinite(rayStart[1]) ||
-            std::fabs(rayDir[0]) > 1.0f || std::fabs(rayDir[1]) > 1.0f) {
+        promptRayStart(scene, in, out);
+        promptRayDirection(scene, in, out);
+        if (!std::isfinite(scene.rayStart[0]) || !std::isfinite(scene.rayStart[1]) ||
+            std::fabs(scene.rayDir[0]) > 1.0f || std::fabs(scene.rayDir[1]) > 1.0f) {
             __builtin_trap();
         }
     }

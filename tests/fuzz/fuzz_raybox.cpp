@@ -1,6 +1,6 @@
 // Fuzzes the ray-box test with arbitrary floats: a hit is finite and within every uncrossed
 // pair of bounds, and a start inside leaves the hit point alone.
-#include "app/scene.h"
+#include "core/ray_box.h"
 
 #include <algorithm>
 #include <cmath>

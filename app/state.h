@@ -1,0 +1,42 @@
+// Everything the application knows, as one value: the scene, and what the user is doing
+// with it in a window of some size. Each front end holds one; the code without GL reads it
+// as const& and changes it through &.
+#pragma once
+
+#include "app/scene.h"
+
+// What part of the scene the window shows: the scene point at its bottom-left corner and
+// the scene units per pixel, the same on both axes.
+struct View {
+    double originX;
+    double originY;
+    double units;
+};
+
+// What a press in the teaching view took hold of.
+enum Handle { HANDLE_NONE, HANDLE_START, HANDLE_ARROW };
+
+struct AppState {
+    Scene scene;
+    int selectedPlane = PLANE_NONE; // a PlaneSelection
+    int aboutShown = 0;             // 1 while the about line is shown
+    // The teaching view (--explain), and the step of its walk shown alone, counted from 0,
+    // or -1 while every step is shown.
+    bool teachingView = false;
+    int walkStep = -1;
+    // The teaching view's own view, once framed or zoomed.
+    bool viewMoved = false;
+    View movedView{};
+    int windowWidth = 640;
+    int windowHeight = 480;
+    // Where the pointer was last seen, in window pixels from the top left, and what a
+    // press there took hold of.
+    int lastMouseX = 0;
+    int lastMouseY = 0;
+    Handle held = HANDLE_NONE;
+    // The miss pass's sweep, and the outcome of the last test it ran.
+    float sweepParam = 1.0f;
+    int lastResult = RAY_MISS;
+    // The hit segment's width in pixels, kept within what the GL can draw.
+    int lineWidth = 7;
+};
