@@ -1,0 +1,195 @@
+// Placement round the texts: lines broken round every text, labels put where they cross
+// nothing, and the steps wrapped into the emptier side of the window.
+#include "app/layout_rooms.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <limits>
+#include <utility>
+
+namespace layout {
+
+// Adds a line in the pieces that keep clear of every box by half its width and a pixel.
+void addLineAround(std::vector<LineItem>& lines, const LineItem& line,
+                   const std::vector<PixelBox>& boxes) {
+    const double margin = line.width / 2.0 + 1.0;
+    const double dx = line.x1 - line.x0;
+    const double dy = line.y1 - line.y0;
+    const double squared = dx * dx + dy * dy;
+    if (!(squared > 0.0) || !std::isfinite(squared)) {
+        return;
+    }
+    std::vector<std::pair<double, double>> kept{{0.0, 1.0}};
+    for (const PixelBox& box : boxes) {
+        double a[2] = {line.x0, line.y0};
+        double b[2] = {line.x1, line.y1};
+        const Rect widened{box.x0 - margin, box.y0 - margin, box.x1 + margin, box.y1 + margin};
+        if (!clipSegment(widened, a, b)) {
+            continue;
+        }
+        // The range of the line's parameter inside the widened box.
+        const double t0 = ((a[0] - line.x0) * dx + (a[1] - line.y0) * dy) / squared;
+        const double t1 = ((b[0] - line.x0) * dx + (b[1] - line.y0) * dy) / squared;
+        std::vector<std::pair<double, double>> rest;
+        for (const auto& [from, to] : kept) {
+            if (t1 <= from || t0 >= to) {
+                rest.emplace_back(from, to);
+                continue;
+            }
+            if (t0 > from) {
+                rest.emplace_back(from, t0);
+            }
+            if (t1 < to) {
+                rest.emplace_back(t1, to);
+            }
+        }
+        kept = std::move(rest);
+    }
+    const double length = std::sqrt(squared);
+    for (const auto& [from, to] : kept) {
+        // A piece shorter than half a pixel is a rounding's leftover, not a line.
+        if ((to - from) * length < 0.5) {
+            continue;
+        }
+        lines.push_back({line.x0 + from * dx, line.y0 + from * dy, line.x0 + to * dx,
+                         line.y0 + to * dy, line.width, line.colour});
+    }
+}
+
+// The box a mark covers, with a pixel round it.
+PixelBox markBox(const MarkItem& mark) {
+    const double half = mark.size / 2.0 + 1.0;
+    return {mark.x - half, mark.y - half, mark.x + half, mark.y + half};
+}
+
+bool clearOf(const PixelBox& box, const std::vector<PixelBox>& taken) {
+    return std::none_of(taken.begin(), taken.end(),
+                        [&](const PixelBox& other) { return overlaps(box, other); });
+}
+
+bool within(const FrameLayout& frame, const PixelBox& box) {
+    return box.x0 >= 0 && box.y0 >= 0 && box.x1 <= frame.width && box.y1 <= frame.height;
+}
+
+// Splits a line into pieces of at most width characters, at spaces where it can.
+std::vector<std::string> wrap(const std::string& line, std::size_t width) {
+    std::vector<std::string> pieces;
+    std::string rest = line;
+    while (rest.size() > width) {
+        std::size_t cut = rest.rfind(' ', width);
+        cut = cut == std::string::npos || cut == 0 ? width : cut;
+        pieces.push_back(rest.substr(0, cut));
+        rest = rest.substr(rest[cut] == ' ' ? cut + 1 : cut);
+    }
+    pieces.push_back(rest);
+    return pieces;
+}
+
+// The boxes of all the texts laid out so far.
+std::vector<PixelBox> textBoxes(const FrameLayout& frame) {
+    std::vector<PixelBox> boxes;
+    for (const std::vector<TextItem>* texts : {&frame.texts, &frame.teachingTexts}) {
+        std::transform(texts->begin(), texts->end(), std::back_inserter(boxes),
+                       [](const TextItem& text) { return text.box; });
+    }
+    return boxes;
+}
+
+// A candidate plane's label beside its line, at the first place along it that lies within
+// the window and clear of every text, label and mark so far; none if there is no such place.
+void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colour colour,
+                std::vector<PixelBox>& taken) {
+    const int w = static_cast<int>(text.size()) * CHAR_PIXELS;
+    std::vector<std::pair<int, int>> places;
+    if (axis == 0) {
+        const int x = static_cast<int>(std::floor(at));
+        std::vector<int> heights{LABEL_Y};
+        for (int y = LABEL_Y + LINE_PIXELS; y + ABOVE_BASELINE <= frame.height; y += LINE_PIXELS) {
+            heights.push_back(y);
+        }
+        for (int y = LABEL_Y - LINE_PIXELS; y >= BELOW_BASELINE; y -= LINE_PIXELS) {
+            heights.push_back(y);
+        }
+        for (const int y : heights) {
+            places.emplace_back(x + 4, y);
+            places.emplace_back(x - 4 - w, y);
+        }
+    } else {
+        const int y = static_cast<int>(std::floor(at));
+        for (int x = KEYS_X; x + w <= frame.width; x += 3 * CHAR_PIXELS) {
+            places.emplace_back(x, y + 8);
+            places.emplace_back(x, y - 15);
+        }
+    }
+    for (const auto& [x, y] : places) {
+        const PixelBox box = textBox(x, y, text.size());
+        if (within(frame, box) && clearOf(box, taken)) {
+            taken.push_back(box);
+            frame.teachingTexts.push_back(textAt(x, y, std::move(text), colour, TEXT_LABEL));
+            return;
+        }
+    }
+}
+
+// The steps, wrapped, on the emptier side of the box between the status lines and the
+// about line: left of the box when there is more room there, over the whole width when
+// neither side has a readable column. When they do not fit, a line asks for more room.
+void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk) {
+    const int top = directionLineY(state.windowHeight) - STEPS_GAP;
+    if (top < STEPS_BOTTOM) {
+        return;
+    }
+    const int fitting = (top - STEPS_BOTTOM) / LINE_PIXELS + 1;
+    const auto rows = static_cast<std::size_t>(fitting);
+    const auto inWindow = [&](double x) {
+        return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, static_cast<double>(frame.width));
+    };
+    const double minX = std::min(state.scene.boxPlanes[0], state.scene.boxPlanes[3]);
+    const double maxX = std::max(state.scene.boxPlanes[0], state.scene.boxPlanes[3]);
+    const int left = static_cast<int>(inWindow(pixelX(frame.view, minX))) - STEPS_MARGIN;
+    const int right =
+        static_cast<int>(std::ceil(inWindow(pixelX(frame.view, maxX)))) + STEPS_MARGIN;
+    // Each column as its left edge and its width in characters, the widest side first.
+    std::pair<int, int> columns[] = {{right, (frame.width - 4 - right) / CHAR_PIXELS},
+                                     {KEYS_X, (left - KEYS_X) / CHAR_PIXELS},
+                                     {KEYS_X, (frame.width - 2 * KEYS_X) / CHAR_PIXELS}};
+    if (columns[1].second > columns[0].second) {
+        std::swap(columns[0], columns[1]);
+    }
+    for (const auto& [x, width] : columns) {
+        if (width < MIN_COLUMNS) {
+            continue;
+        }
+        std::vector<std::pair<std::string, int>> lines;
+        for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
+            if (steps[i].kind != STEP_OUTCOME) {
+                const std::vector<std::string> pieces =
+                    wrap(steps[i].text, static_cast<std::size_t>(width));
+                std::transform(pieces.begin(), pieces.end(), std::back_inserter(lines),
+                               [i](const std::string& piece) { return std::pair(piece, i); });
+            }
+        }
+        if (lines.size() > rows) {
+            continue;
+        }
+        int y = top;
+        for (auto& [line, step] : lines) {
+            const Colour colour = walk < 0 ? STEPS : step == walk ? WHITE : DIM_STEPS;
+            frame.teachingTexts.push_back(textAt(x, y, std::move(line), colour, TEXT_STEP));
+            y -= LINE_PIXELS;
+        }
+        return;
+    }
+    const std::vector<std::string> note =
+        wrap(ENLARGE, static_cast<std::size_t>(std::max(1, (frame.width - 8) / CHAR_PIXELS)));
+    if (note.size() <= rows && (note.size() == 1 || note[0].size() > 4)) {
+        for (std::size_t i = 0; i < note.size(); ++i) {
+            frame.teachingTexts.push_back(
+                textAt(KEYS_X, top - static_cast<int>(i) * LINE_PIXELS, note[i], STEPS, TEXT_STEP));
+        }
+    }
+}
+
+} // namespace layout

@@ -1,0 +1,157 @@
+// The rooms of the layout share these: the font's and the frame's measures, the colours,
+// the helpers that place things, and the Layouter, which lays out one frame of a state.
+// Nothing outside app/layout*.cpp, view.cpp and walk.cpp includes it.
+#pragma once
+
+#include "app/layout.h"
+#include "core/explain.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace layout {
+
+// The 9 x 15 font: characters 9 px wide, lines 15 px apart. A character's cell reaches 4 px
+// below the baseline and 11 above it.
+constexpr int CHAR_PIXELS = 9;
+constexpr int LINE_PIXELS = 15;
+constexpr int BELOW_BASELINE = 4;
+constexpr int ABOVE_BASELINE = 12;
+// The result line's place; the about line sits one text line (20 px) above it.
+constexpr int RESULT_X = 34;
+constexpr int RESULT_Y = 34;
+constexpr int ABOUT_Y = 54;
+// The inside message starts five eighths of the way across the window.
+constexpr double INSIDE_X_FRACTION = 0.625;
+// The start line sits at 20/21 of the window height, the direction line 30 px below it.
+constexpr double STATUS_Y_FRACTION = 0.9523809523809523;
+constexpr double STATUS_LINE_GAP = 30.0;
+// The teaching view's keys line, at the bottom left.
+constexpr int KEYS_X = 4;
+constexpr int KEYS_Y = 8;
+// The steps: their first baseline this far below the direction line's, their last no lower
+// than STEPS_BOTTOM (clear of the about line); a column narrower than MIN_COLUMNS
+// characters would break them into fragments.
+constexpr int STEPS_GAP = 18;
+constexpr int STEPS_BOTTOM = 76;
+constexpr int STEPS_MARGIN = 12;
+constexpr int MIN_COLUMNS = 24;
+// An x plane's label is tried first at this baseline, where it has always been.
+constexpr int LABEL_Y = 72;
+// The arrow head's tip sits this far along the ray from its start, and is this long.
+constexpr double ARROW_PIXELS = 48.0;
+constexpr double ARROW_LENGTH = 12.0;
+// A framed view keeps this many pixels round what it frames: room for the arrow head.
+constexpr double FRAME_MARGIN = 64.0;
+
+constexpr Colour RED{1.0f, 0.0f, 0.0f};
+constexpr Colour GREEN{0.0f, 1.0f, 0.0f};
+constexpr Colour YELLOW{1.0f, 1.0f, 0.0f};
+constexpr Colour WHITE{1.0f, 1.0f, 1.0f};
+constexpr Colour GREY{0.6f, 0.6f, 0.6f};
+constexpr Colour CYAN{0.0f, 1.0f, 1.0f};
+constexpr Colour STEPS{0.7f, 0.9f, 1.0f};
+constexpr Colour DIM_STEPS{0.35f, 0.45f, 0.5f};
+constexpr Colour BOUNDS{1.0f, 0.6f, 0.2f};
+constexpr Colour FAILED{1.0f, 0.3f, 0.3f};
+
+const char* const KEYS = "w d a s: plane  n p Esc: steps  f r: frame, unframe  h: help";
+const char* const ENLARGE = "enlarge the window to see the steps";
+
+// The ray's line in window pixels: the points (X, Y) with a X + b Y = k. It is worked out
+// from the start and the direction as floats, whose products a double holds exactly, so
+// that a start far outside the view still puts the line where the ray crosses the view.
+struct RayLine {
+    double a;
+    double b;
+    double k;
+    bool valid;
+};
+
+// A scene coordinate as window pixels from the left and from the bottom.
+double pixelX(const View& view, double x);
+double pixelY(const View& view, double y);
+
+// A text at (x, y) with its box.
+TextItem textAt(int x, int y, std::string text, Colour colour, TextRole role);
+
+// A status line as the frame's text buffer holds it.
+std::string statusText(const char* name, const float v[3]);
+
+// Adds a line in the pieces that keep clear of every box by half its width and a pixel.
+void addLineAround(std::vector<LineItem>& lines, const LineItem& line,
+                   const std::vector<PixelBox>& boxes);
+
+// The box a mark covers, with a pixel round it.
+PixelBox markBox(const MarkItem& mark);
+
+// Whether a box overlaps none of those taken, and whether it lies within the window.
+bool clearOf(const PixelBox& box, const std::vector<PixelBox>& taken);
+bool within(const FrameLayout& frame, const PixelBox& box);
+
+// Splits a line into pieces of at most width characters, at spaces where it can.
+std::vector<std::string> wrap(const std::string& line, std::size_t width);
+
+// A candidate plane's label: its axis, value and t.
+std::string axisLabel(int axis, const AxisStep& step);
+
+// Whether a kind of step is about the entry plane and what follows from it.
+bool afterEntry(StepKind kind);
+
+// The boxes of all the texts laid out so far.
+std::vector<PixelBox> textBoxes(const FrameLayout& frame);
+
+// Where the ray crosses the plane at `at` on the axis (0 for x, 1 for y), in pixels.
+std::array<double, 2> crossing(const View& view, const RayLine& line, int axis, double at);
+
+// A candidate plane's label beside its line, at the first place along it that lies within
+// the window and clear of every text, label and mark so far; none if there is no such place.
+void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colour colour,
+                std::vector<PixelBox>& taken);
+
+// Lays out one frame of the state it is given.
+struct Layouter {
+    const AppState& state;
+
+    [[nodiscard]] View usualView() const;
+    // The outcome, the ray's start and direction in red near the top, the about line when it
+    // is on, and "No Intersection" again last unless the ray hits, as the frame has always
+    // drawn them.
+    void layoutFrameTexts(const RayTestRecord& record, std::vector<TextItem>& texts);
+    // The box whole when it lies within the region, else cut to it; in pixels in a moved view.
+    void layoutBox(FrameLayout& frame, const Rect& region);
+    // The segment from the start to the hit point, cut to the region if it reaches beyond.
+    void layoutSegment(FrameLayout& frame, const RayTestRecord& record, const Rect& region);
+    // The ray's line in this view.
+    RayLine rayLine(const View& view);
+    // The part of the ray within the window, from its start (or where it enters) onwards.
+    bool guideSegment(const FrameLayout& frame, const RayLine& line, double p[2], double q[2]);
+    // The account of the current scene's test, as the teaching view words it.
+    std::vector<Step> sceneSteps(const RayTestRecord& record);
+    // The steps, wrapped, on the emptier side of the box between the status lines and the
+    // about line: left of the box when there is more room there, over the whole width when
+    // neither side has a readable column. When they do not fit, a line asks for more room.
+    void layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk);
+    // The ray's handles: the start dot and the arrow head, where they lie near the window.
+    void layoutHandles(FrameLayout& frame);
+    // Marks on their planes where the ray's line crosses them ahead of the start, and a hit's
+    // entry point, larger, where the test reports it; in a walk, those of the current step, a
+    // failing check's entry point red. A mark that would cover a text is left out.
+    void layoutMarks(FrameLayout& frame, const RayTestRecord& record, const Step* current,
+                     std::vector<PixelBox>& taken);
+    // The candidate planes on x and y as lines across the view, each labelled with its axis and
+    // t; the entry plane white and wider, the others grey. In a walk, those of the current
+    // step, and an axis's step or check also shows the axis's two bounds.
+    void layoutPlanes(FrameLayout& frame, const RayTestRecord& record, const Step* current,
+                      std::vector<LineItem>& lines, std::vector<PixelBox>& taken);
+    // The selected plane as a white edge of the box, so that a drag's target shows.
+    void layoutSelectedPlane(const FrameLayout& frame, std::vector<LineItem>& lines);
+    // The method over the frame: the steps and the keys, then the marks, then the planes and
+    // their labels, then the planes, the selected edge and the ray as lines broken round every
+    // text; the handles. In a walk, only what the current step is about.
+    void layoutTeaching(FrameLayout& frame, const RayTestRecord& record);
+    FrameLayout layoutFrame(const RayTestRecord& record);
+};
+
+} // namespace layout

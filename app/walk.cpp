@@ -1,0 +1,38 @@
+// The teaching view's walk through the steps of the test, one at a time or all at once.
+#include "app/layout_rooms.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <limits>
+#include <utility>
+
+namespace layout {
+
+// The account of the current scene's test, as the teaching view words it.
+std::vector<Step> Layouter::sceneSteps(const RayTestRecord& record) {
+    return stepsOf(record, &state.scene.boxPlanes[0], &state.scene.boxPlanes[3],
+                   state.scene.rayStart, state.scene.rayDir, givenDirection(state.scene));
+}
+
+// How many steps the account of the current scene's test has.
+int stepCount(const AppState& state) {
+    return static_cast<int>(Layouter{state}.sceneSteps(testScene(state.scene)).size());
+}
+
+} // namespace layout
+
+using layout::stepCount;
+
+void nextStep(AppState& state) {
+    state.walkStep = state.walkStep + 1 < stepCount(state) ? state.walkStep + 1 : -1;
+}
+
+void previousStep(AppState& state) {
+    state.walkStep = state.walkStep < 0 ? stepCount(state) - 1 : state.walkStep - 1;
+}
+
+void showAllSteps(AppState& state) {
+    state.walkStep = -1;
+}
