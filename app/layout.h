@@ -2,6 +2,20 @@
 // lines, marks, handles and texts, and the frame's own texts, each with its place and
 // colour, every text with its box in window pixels. No GL: the painter only paints this,
 // the pointer's hits on the ray's handles are answered from it, and tests read it.
+//
+// A painter's contract:
+// - Units: window pixels from the bottom-left corner, except the box and the segment in the
+//   usual view (pixelUnits false), which are in scene units; view.units scene units make a
+//   pixel, from view's origin.
+// - Order, each over the one before: clear to black; the box (corners red, green, blue,
+//   yellow, blended smoothly); the teaching view's lines, then its texts; the segment
+//   (yellow, segmentWidth pixels, antialiased); the marks, the start dot and the arrow head
+//   (the start dot's colour); the frame's own texts. Teaching lines are drawn without
+//   antialiasing, so that they never blend into a text's pixels.
+// - Colours are each item's own, components from 0 to 1; texts in the 9 x 15 bitmap font
+//   (or the page's 15 px monospace), baseline at (x, y).
+// - The page draws every text on a canvas over its scene, so its teaching texts lie over
+//   the segment rather than under it.
 #pragma once
 
 #include "app/state.h"

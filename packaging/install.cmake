@@ -32,6 +32,7 @@ install(FILES packaging/copyright DESTINATION ${raybox_doc})
 install(FILES docs/hit.png docs/miss.png docs/inside.png docs/crossed.png
   docs/teach-hit.png docs/teach-inside.png docs/teach-tie.png docs/teach-crossed.png
   docs/teach-behind.png docs/teach-zero.png docs/teach-beside.png
+  docs/command-line.md docs/architecture.md docs/development.md docs/behaviour.md
   DESTINATION ${raybox_doc}/docs)
 
 set(CPACK_GENERATOR DEB)
