@@ -720,6 +720,19 @@ TEST(Controls, KeysDragsAndMenu) {
     }
     EXPECT_EQ(transcript([](std::FILE*, std::FILE* out) { pickMenuEntry(app, 'h', out); }, ""),
               help);
+    // The teaching view's keys, one after the other, each redrawing: the walk of the start-up
+    // scene's seven steps, and the framed view.
+    createBox(app.scene);
+    app.teachingView = true;
+    const std::tuple<unsigned char, int, bool> keys[] = {
+        {'n', 0, false}, {'n', 1, false}, {'p', 0, false},        {'p', -1, false},
+        {'p', 6, false}, {'f', 6, true},  {ESCAPE_KEY, -1, true}, {'r', -1, false},
+    };
+    for (const auto& [key, step, framed] : keys) {
+        EXPECT_TRUE(pressKey(app, key, stdout)) << key;
+        EXPECT_EQ(std::pair(app.walkStep, app.viewMoved), std::pair(step, framed)) << key;
+    }
+    app.teachingView = false;
 }
 
 // The WebAssembly build writes numbers with printf and strtof alone: the same text as
