@@ -55,21 +55,22 @@ void Layouter::layoutBox(FrameLayout& frame, const Rect& region) {
     const double minY = state.scene.boxPlanes[1];
     const double maxX = state.scene.boxPlanes[3];
     const double maxY = state.scene.boxPlanes[4];
-    if (!frame.pixelUnits && contains(region, minX, minY) && contains(region, maxX, maxY)) {
+    const auto inPixels = [&](Corner& corner) {
+        corner.x = pixelX(frame.view, corner.x);
+        corner.y = pixelY(frame.view, corner.y);
+    };
+    const bool moved = state.teachingView && state.viewMoved;
+    if (!moved && contains(region, minX, minY) && contains(region, maxX, maxY)) {
         frame.boxWhole = true;
         frame.boxQuad = {Corner{minX, minY, {1, 0, 0}}, Corner{maxX, minY, {0, 1, 0}},
                          Corner{maxX, maxY, {0, 0, 1}}, Corner{minX, maxY, {1, 1, 0}}};
+        std::for_each(frame.boxQuad.begin(), frame.boxQuad.end(), inPixels);
         return;
     }
     frame.boxPieces = clipBox(region, minX, minY, maxX, maxY);
-    if (frame.pixelUnits) {
-        for (int t = 0; t < 2; ++t) {
-            for (int i = 0; i < frame.boxPieces.count[t]; ++i) {
-                Corner& corner = frame.boxPieces.corners[t][i];
-                corner.x = pixelX(frame.view, corner.x);
-                corner.y = pixelY(frame.view, corner.y);
-            }
-        }
+    for (int t = 0; t < 2; ++t) {
+        std::for_each(frame.boxPieces.corners[t].begin(),
+                      frame.boxPieces.corners[t].begin() + frame.boxPieces.count[t], inPixels);
     }
 }
 
@@ -84,12 +85,8 @@ void Layouter::layoutSegment(FrameLayout& frame, const RayTestRecord& record, co
     }
     frame.segment = true;
     frame.segmentWidth = static_cast<float>(state.lineWidth);
-    frame.segmentFrom = {from[0], from[1]};
-    frame.segmentTo = {to[0], to[1]};
-    if (frame.pixelUnits) {
-        frame.segmentFrom = {pixelX(frame.view, from[0]), pixelY(frame.view, from[1])};
-        frame.segmentTo = {pixelX(frame.view, to[0]), pixelY(frame.view, to[1])};
-    }
+    frame.segmentFrom = {pixelX(frame.view, from[0]), pixelY(frame.view, from[1])};
+    frame.segmentTo = {pixelX(frame.view, to[0]), pixelY(frame.view, to[1])};
 }
 
 FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
@@ -97,11 +94,10 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
     frame.width = state.windowWidth;
     frame.height = state.windowHeight;
     frame.view = currentView(state);
-    frame.pixelUnits = state.teachingView && state.viewMoved;
-    // The region round the view that what is drawn is cut to: far enough out to look the
-    // same, near enough for GL to draw exactly.
+    // The region round the view that what is drawn is cut to, in scene units: far enough out
+    // to look the same, near enough for GL to draw exactly.
     Rect region = viewRegion(state.windowWidth, state.windowHeight, SCENE_SPAN);
-    if (frame.pixelUnits) {
+    if (state.teachingView && state.viewMoved) {
         const View& v = frame.view;
         const double spanX = std::max(state.windowWidth, 1) * v.units;
         const double spanY = std::max(state.windowHeight, 1) * v.units;

@@ -4,18 +4,15 @@
 // the pointer's hits on the ray's handles are answered from it, and tests read it.
 //
 // A painter's contract:
-// - Units: window pixels from the bottom-left corner, except the box and the segment in the
-//   usual view (pixelUnits false), which are in scene units; view.units scene units make a
-//   pixel, from view's origin.
+// - Units: window pixels from the bottom-left corner, everything; view says which part of
+//   the scene they show, for those who need to know.
 // - Order, each over the one before: clear to black; the box (corners red, green, blue,
 //   yellow, blended smoothly); the teaching view's lines, then its texts; the segment
-//   (yellow, segmentWidth pixels, antialiased); the marks, the start dot and the arrow head
-//   (the start dot's colour); the frame's own texts. Teaching lines are drawn without
+//   (yellow, segmentWidth pixels wide); the marks, the start dot and the arrow head
+//   (arrowColour); the frame's own texts. Teaching lines are drawn without
 //   antialiasing, so that they never blend into a text's pixels.
 // - Colours are each item's own, components from 0 to 1; texts in the 9 x 15 bitmap font
 //   (or the page's 15 px monospace), baseline at (x, y).
-// - The page draws every text on a canvas over its scene, so its teaching texts lie over
-//   the segment rather than under it.
 #pragma once
 
 #include "app/state.h"
@@ -95,9 +92,10 @@ struct FrameLayout {
     std::vector<MarkItem> marks;
     // The frame's own texts, over everything, in the order they are drawn.
     std::vector<TextItem> texts;
-    // The start dot, and the arrow head (its tip first), when shown.
+    // The start dot, and the arrow head (its tip first) in its colour, when shown.
     MarkItem start{};
     std::array<std::array<double, 2>, 3> arrowHead{};
+    Colour arrowColour{};
     // The box: the whole quad, corners red, green, blue and yellow from (minX, minY) round,
     // or, when it reaches far beyond the view, its pieces cut to a region around the view.
     std::array<Corner, 4> boxQuad{};
@@ -106,9 +104,6 @@ struct FrameLayout {
     int height = 0;
     float segmentWidth = 1.0f;
     bool teaching = false; // the teaching view is laid out over the frame
-    // False in the usual view: the box and the segment are in scene units, for the scene
-    // projection. True when the teaching view is framed or zoomed: they are in pixels.
-    bool pixelUnits = false;
     bool boxWhole = false;
     bool segment = false;
     bool startDot = false;

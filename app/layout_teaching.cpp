@@ -111,6 +111,7 @@ void Layouter::layoutHandles(FrameLayout& frame) {
     const double baseX = tipX - dx * ARROW_LENGTH;
     const double baseY = tipY - dy * ARROW_LENGTH;
     frame.arrow = true;
+    frame.arrowColour = CYAN;
     frame.arrowHead = {{{tipX, tipY},
                         {baseX - dy * ARROW_LENGTH / 2, baseY + dx * ARROW_LENGTH / 2},
                         {baseX + dy * ARROW_LENGTH / 2, baseY - dx * ARROW_LENGTH / 2}}};

@@ -3,7 +3,6 @@
 #include "app/scene.h"
 #include "desktop/viewer.h"
 
-#include <GL/glu.h>
 #include <GL/glut.h>
 
 #include <chrono>
@@ -92,15 +91,6 @@ RayTestRecord runRayTest() {
 
 namespace {
 
-// One unit per window pixel from the bottom-left corner; a collapsed side still gets a valid
-// one-pixel projection.
-void usePixelProjection(int width, int height) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0.0, width > 0 ? width : 1, 0.0, height > 0 ? height : 1);
-    glMatrixMode(GL_MODELVIEW);
-}
-
 void useColour(const Colour& colour) {
     glColor3f(colour.r, colour.g, colour.b);
 }
@@ -136,26 +126,18 @@ void drawMark(const MarkItem& mark) {
 // texts; the segment; the marks and the ray's handles over it; the frame's own texts.
 void paintFrame(const FrameLayout& frame) {
     glClear(GL_COLOR_BUFFER_BIT);
-    if (frame.pixelUnits) {
-        usePixelProjection(frame.width, frame.height);
-    }
     drawBox(frame);
     if (frame.teaching) {
         // Thin lines stay thin and never blend into a text's pixels.
         glDisable(GL_LINE_SMOOTH);
         glDisable(GL_BLEND);
-        usePixelProjection(frame.width, frame.height);
         drawLines(frame.lines);
         for (const TextItem& text : frame.teachingTexts) {
             drawTextItem(text);
         }
-        if (frame.pixelUnits) {
-            usePixelProjection(frame.width, frame.height);
-        }
     }
     drawRay(frame);
     if (frame.teaching) {
-        usePixelProjection(frame.width, frame.height);
         for (const MarkItem& mark : frame.marks) {
             drawMark(mark);
         }
@@ -163,13 +145,13 @@ void paintFrame(const FrameLayout& frame) {
             drawMark(frame.start);
         }
         if (frame.arrow) {
+            useColour(frame.arrowColour);
             glBegin(GL_TRIANGLES);
             for (const auto& corner : frame.arrowHead) {
                 glVertex2d(corner[0], corner[1]);
             }
             glEnd();
         }
-        applySceneProjection(frame.width, frame.height);
     }
     for (const TextItem& text : frame.texts) {
         drawTextItem(text);
@@ -213,12 +195,10 @@ void drawRay(const FrameLayout& frame) {
 }
 
 // Draws a printf-style message in the current colour at (x, y) window pixels from the
-// bottom-left corner, then puts the scene projection back. A message longer than the
-// buffer is cut. Line smoothing and blending are left off afterwards.
+// bottom-left corner. A message longer than the buffer is cut. Line smoothing and blending
+// are left off afterwards.
 // printf conventions are the point of this helper, hence a C variadic.
 void drawText(int x, int y, const char* format, ...) { // NOLINT(cert-dcl50-cpp)
-    const int width = desktop.state.windowWidth;
-    const int height = desktop.state.windowHeight;
     glDisable(GL_LIGHTING);
 
     char text[TEXT_BUFFER_SIZE];
@@ -227,11 +207,6 @@ void drawText(int x, int y, const char* format, ...) { // NOLINT(cert-dcl50-cpp)
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
 
-    // One unit per pixel; a collapsed side still gets a valid one-pixel projection.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0.0, width > 0 ? width : 1, 0.0, height > 0 ? height : 1);
-    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     glRasterPos2f(static_cast<GLfloat>(x), static_cast<GLfloat>(y));
@@ -241,5 +216,4 @@ void drawText(int x, int y, const char* format, ...) { // NOLINT(cert-dcl50-cpp)
     glPopMatrix();
     glDisable(GL_LINE_SMOOTH);
     glDisable(GL_BLEND);
-    applySceneProjection(width, height);
 }

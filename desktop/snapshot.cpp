@@ -32,7 +32,7 @@ std::vector<unsigned char> drawOffscreen(int width, int height) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
     std::vector<unsigned char> rgb;
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-        applySceneProjection(width, height);
+        applyPixelProjection(width, height);
         drawFrame();
         rgb.resize(static_cast<std::size_t>(width) * height * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);

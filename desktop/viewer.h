@@ -40,7 +40,7 @@ void buildMenuOnce();
 
 void initScene();
 void initLineDrawing();
-void applySceneProjection(int width, int height);
+void applyPixelProjection(int width, int height);
 void onReshape(int width, int height);
 
 void onDisplay();

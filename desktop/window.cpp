@@ -139,19 +139,13 @@ void initLineDrawing() {
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
 }
 
-// The shorter side spans SCENE_SPAN units from 0, the longer side proportionally more.
-// A zero side counts as one pixel in the ratio, so a collapsed window divides by nothing.
-void applySceneProjection(int width, int height) {
+// One unit per window pixel from the bottom-left corner, as the frame's layout counts; a
+// collapsed side still gets a valid one-pixel projection.
+void applyPixelProjection(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double w = width > 0 ? width : 1;
-    const double h = height > 0 ? height : 1;
-    if (w <= h) {
-        gluOrtho2D(0.0, SCENE_SPAN, 0.0, SCENE_SPAN * h / w);
-    } else {
-        gluOrtho2D(0.0, SCENE_SPAN * w / h, 0.0, SCENE_SPAN);
-    }
+    gluOrtho2D(0.0, width > 0 ? width : 1, 0.0, height > 0 ? height : 1);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -165,5 +159,5 @@ void onReshape(int width, int height) {
     desktop.resizePending = true;
     desktop.state.windowWidth = width;
     desktop.state.windowHeight = height;
-    applySceneProjection(width, height);
+    applyPixelProjection(width, height);
 }

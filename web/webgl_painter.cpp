@@ -1,12 +1,14 @@
-// Paints a frame's layout with WebGL: the box, lines as quads of their width (WebGL draws
-// lines one pixel wide at most), marks as squares, the arrow head; the texts go to the
-// page, which writes them with its monospace font over the scene.
+// Paints a frame's layout in the order app/layout.h gives: the box and the teaching view's
+// lines with WebGL (lines as quads of their width: WebGL draws lines one pixel wide at
+// most); then on the page's text canvas over it, the teaching view's texts, the segment,
+// the marks and handles, and the frame's own texts.
 #include "web/webgl_painter.h"
 
 #include <GLES2/gl2.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -18,6 +20,21 @@ EM_JS(void, writeText, (int x, int y, const char* text, float r, float g, float 
     texts.fillStyle =
         'rgb(' + Math.round(r * 255) + ',' + Math.round(g * 255) + ',' + Math.round(b * 255) + ')';
     texts.fillText(UTF8ToString(text), x, texts.canvas.height - y);
+});
+
+// Fills a polygon of this many corners, x and y a corner in window pixels from the
+// bottom-left corner, on the text canvas.
+EM_JS(void, fillPolygon, (const float* xy, int corners, float r, float g, float b), {
+    const texts = Module.texts;
+    texts.fillStyle =
+        'rgb(' + Math.round(r * 255) + ',' + Math.round(g * 255) + ',' + Math.round(b * 255) + ')';
+    texts.beginPath();
+    for (let i = 0; i < corners; ++i) {
+        const x = HEAPF32[(xy >> 2) + 2 * i];
+        const y = texts.canvas.height - HEAPF32[(xy >> 2) + 2 * i + 1];
+        i > 0 ? texts.lineTo(x, y) : texts.moveTo(x, y);
+    }
+    texts.fill();
 });
 
 namespace {
@@ -66,9 +83,21 @@ void addLine(std::vector<Vertex>& triangles, double x0, double y0, double x1, do
     }
 }
 
-void addMark(std::vector<Vertex>& triangles, const MarkItem& mark) {
+// A line on the text canvas, as the quad of its width round it.
+void fillLine(double x0, double y0, double x1, double y1, double width, const Colour& colour) {
+    std::vector<Vertex> quad;
+    addLine(quad, x0, y0, x1, y1, width, colour);
+    if (quad.size() == 6) {
+        const float xy[] = {quad[0].x, quad[0].y, quad[1].x, quad[1].y,
+                            quad[2].x, quad[2].y, quad[5].x, quad[5].y};
+        fillPolygon(xy, 4, colour.r, colour.g, colour.b);
+    }
+}
+
+// A mark: the square of its size round its place.
+void fillMark(const MarkItem& mark) {
     const double h = mark.size / 2.0;
-    addLine(triangles, mark.x - h, mark.y, mark.x + h, mark.y, mark.size, mark.colour);
+    fillLine(mark.x - h, mark.y, mark.x + h, mark.y, mark.size, mark.colour);
 }
 
 } // namespace
@@ -118,11 +147,9 @@ bool startPainter(const char* canvas) {
 // In the order the desktop paints them, but with every text over the shapes: the box, the
 // teaching view's lines, the segment, the marks and the handles; then the texts.
 void paintWebFrame(const FrameLayout& frame) {
-    // Scene units become pixels in the usual view; a moved view's layout is in pixels.
-    const double units = frame.pixelUnits ? 1.0 : frame.view.units;
     std::vector<Vertex> triangles;
     const auto corner = [&](const Corner& c) {
-        add(triangles, c.x / units, c.y / units,
+        add(triangles, c.x, c.y,
             {static_cast<float>(c.rgb[0]), static_cast<float>(c.rgb[1]),
              static_cast<float>(c.rgb[2])});
     };
@@ -141,20 +168,6 @@ void paintWebFrame(const FrameLayout& frame) {
     for (const LineItem& line : frame.lines) {
         addLine(triangles, line.x0, line.y0, line.x1, line.y1, line.width, line.colour);
     }
-    if (frame.segment) {
-        addLine(triangles, frame.segmentFrom[0] / units, frame.segmentFrom[1] / units,
-                frame.segmentTo[0] / units, frame.segmentTo[1] / units, frame.segmentWidth,
-                {1, 1, 0});
-    }
-    for (const MarkItem& mark : frame.marks) {
-        addMark(triangles, mark);
-    }
-    if (frame.startDot) {
-        addMark(triangles, frame.start);
-    }
-    for (int i = 0; i < 3 && frame.arrow; ++i) {
-        add(triangles, frame.arrowHead[i][0], frame.arrowHead[i][1], frame.start.colour);
-    }
     glViewport(0, 0, frame.width, frame.height);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -163,10 +176,24 @@ void paintWebFrame(const FrameLayout& frame) {
                  triangles.data(), GL_STREAM_DRAW);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(triangles.size()));
     clearTexts();
-    for (const std::vector<TextItem>* texts : {&frame.teachingTexts, &frame.texts}) {
-        for (const TextItem& text : *texts) {
-            writeText(text.x, text.y, text.text.c_str(), text.colour.r, text.colour.g,
-                      text.colour.b);
-        }
+    const auto write = [](const TextItem& text) {
+        writeText(text.x, text.y, text.text.c_str(), text.colour.r, text.colour.g, text.colour.b);
+    };
+    std::for_each(frame.teachingTexts.begin(), frame.teachingTexts.end(), write);
+    if (frame.segment) {
+        fillLine(frame.segmentFrom[0], frame.segmentFrom[1], frame.segmentTo[0], frame.segmentTo[1],
+                 frame.segmentWidth, {1, 1, 0});
     }
+    std::for_each(frame.marks.begin(), frame.marks.end(), fillMark);
+    if (frame.startDot) {
+        fillMark(frame.start);
+    }
+    if (frame.arrow) {
+        float xy[6];
+        for (std::size_t i = 0; i < 6; ++i) {
+            xy[i] = static_cast<float>(frame.arrowHead[i / 2][i % 2]);
+        }
+        fillPolygon(xy, 3, frame.arrowColour.r, frame.arrowColour.g, frame.arrowColour.b);
+    }
+    std::for_each(frame.texts.begin(), frame.texts.end(), write);
 }
