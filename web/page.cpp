@@ -80,6 +80,7 @@ struct Dialogue {
 // The page's one instance: the application state its calls work on, and the glue's own.
 struct Page {
     AppState state;
+    WebPainter painter;
     // The text a call hands back to the page, kept until the next such call.
     std::string reply;
     // What the console has written that the page has not shown yet.
@@ -154,7 +155,7 @@ extern "C" {
 // Draws on the canvas with this CSS selector; 0 if the browser cannot draw with WebGL.
 EMSCRIPTEN_KEEPALIVE int webOpen(const char* canvas) {
     page.state = AppState{};
-    return startPainter(canvas) ? 1 : 0;
+    return startPainter(canvas, page.painter) ? 1 : 0;
 }
 
 // Sets the scene from a command line's words, one a line, as the URL gives them: the
@@ -194,7 +195,7 @@ EMSCRIPTEN_KEEPALIVE const char* webPrint(const char* words) {
 EMSCRIPTEN_KEEPALIVE int webFrame() {
     const RayTestRecord record = testScene(page.state.scene);
     page.state.lastResult = record.result;
-    paintWebFrame(layoutFrame(page.state, record));
+    paintWebFrame(page.painter, layoutFrame(page.state, record));
     return page.state.lastResult;
 }
 

@@ -48,10 +48,6 @@ struct Vertex {
     float b;
 };
 
-GLuint program = 0;
-GLuint buffer = 0;
-GLint sizeUniform = -1;
-
 GLuint compile(GLenum kind, const char* source) {
     const GLuint shader = glCreateShader(kind);
     glShaderSource(shader, 1, &source, nullptr);
@@ -102,7 +98,7 @@ void fillMark(const MarkItem& mark) {
 
 } // namespace
 
-bool startPainter(const char* canvas) {
+bool startPainter(const char* canvas, WebPainter& painter) {
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.antialias = EM_FALSE;
@@ -115,7 +111,8 @@ bool startPainter(const char* canvas) {
         emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
         return false;
     }
-    program = glCreateProgram();
+    const GLuint program = glCreateProgram();
+    painter.program = program;
     glAttachShader(program, compile(GL_VERTEX_SHADER, R"(
         attribute vec2 place;
         attribute vec3 colour;
@@ -133,9 +130,9 @@ bool startPainter(const char* canvas) {
     glBindAttribLocation(program, 1, "colour");
     glLinkProgram(program);
     glUseProgram(program);
-    sizeUniform = glGetUniformLocation(program, "size");
-    glGenBuffers(1, &buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    painter.sizeUniform = glGetUniformLocation(program, "size");
+    glGenBuffers(1, &painter.buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, painter.buffer);
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
@@ -146,7 +143,7 @@ bool startPainter(const char* canvas) {
 
 // In the order the desktop paints them, but with every text over the shapes: the box, the
 // teaching view's lines, the segment, the marks and the handles; then the texts.
-void paintWebFrame(const FrameLayout& frame) {
+void paintWebFrame(const WebPainter& painter, const FrameLayout& frame) {
     std::vector<Vertex> triangles;
     const auto corner = [&](const Corner& c) {
         add(triangles, c.x, c.y,
@@ -171,7 +168,8 @@ void paintWebFrame(const FrameLayout& frame) {
     glViewport(0, 0, frame.width, frame.height);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glUniform2f(sizeUniform, static_cast<float>(frame.width), static_cast<float>(frame.height));
+    glUniform2f(painter.sizeUniform, static_cast<float>(frame.width),
+                static_cast<float>(frame.height));
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(triangles.size() * sizeof(Vertex)),
                  triangles.data(), GL_STREAM_DRAW);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(triangles.size()));

@@ -4,9 +4,19 @@
 
 #include "app/layout.h"
 
-// Makes the WebGL context of the canvas with this CSS selector current and sets up what
-// painting needs; false if the browser has no WebGL.
-bool startPainter(const char* canvas);
+#include <GLES2/gl2.h>
+
+// What painting needs of WebGL, made once: the shader program, its vertex buffer and the
+// place of its window-size uniform.
+struct WebPainter {
+    GLuint program = 0;
+    GLuint buffer = 0;
+    GLint sizeUniform = -1;
+};
+
+// Makes the WebGL context of the canvas with this CSS selector current and sets up the
+// painter; false if the browser has no WebGL.
+bool startPainter(const char* canvas, WebPainter& painter);
 
 // Paints the layout: only what it holds, where it says.
-void paintWebFrame(const FrameLayout& frame);
+void paintWebFrame(const WebPainter& painter, const FrameLayout& frame);
