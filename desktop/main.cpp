@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
         alarm(SNAPSHOT_SECONDS);
     }
     XSetIOErrorHandler(onDisplayLost);
-    const std::string refused = startViewer(&argc, argv);
+    const std::string refused = startViewer(&argc, argv, options.geometry);
     if (!refused.empty()) {
         std::fprintf(stderr, "ray-box-collision: %s\n", refused.c_str());
         return 1;

@@ -3,6 +3,7 @@
 
 #include "app/controls.h"
 #include "app/layout.h"
+#include "app/options.h"
 #include "app/state.h"
 
 #include <chrono>
@@ -22,10 +23,11 @@ struct Desktop {
 };
 extern Desktop desktop;
 
-// Initialises GLUT, opens the window, sets up the scene and registers the callbacks:
-// everything main does before it enters the event loop. Why the window cannot be drawn
-// (a size beyond the GL's), or empty.
-std::string startViewer(int* argc, char** argv);
+// Initialises GLUT, opens the window (of the -geometry option's size and place, read by
+// parseOptions), sets up the scene and registers the callbacks: everything main does
+// before it enters the event loop. Why the window cannot be drawn (a size beyond the
+// GL's), or empty.
+std::string startViewer(int* argc, char** argv, const Geometry& geometry = {});
 
 // Draws the first frame off-screen and saves it to path as a PNG, then names the path on
 // standard output; the exit status: 0, or 1 if the picture cannot be had or written.

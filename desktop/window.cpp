@@ -8,7 +8,6 @@
 #include <GL/glx.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 Desktop desktop;
@@ -18,16 +17,6 @@ namespace {
 // Where the window goes when the screen has room for it there.
 constexpr int PREFERRED_X = 500;
 constexpr int PREFERRED_Y = 500;
-
-// The value of GLUT's -geometry option, or null if it was not given.
-const char* geometryOption(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "-geometry") == 0) {
-            return argv[i + 1];
-        }
-    }
-    return nullptr;
-}
 
 // Asks the GL to show each frame at the display's refresh, where it offers that; the miss
 // pass paces its frames itself where it does not.
@@ -55,12 +44,7 @@ int fitWindowPosition(int preferred, int window, int screen) {
 // The window is 640 x 480 at (500, 500), moved just enough to fit the screen, unless GLUT's
 // -geometry option says otherwise: a size or place given there is the user's, as long as
 // the GL can draw a frame of that size.
-std::string startViewer(int* argc, char** argv) {
-    const char* text = geometryOption(*argc, argv);
-    Geometry geometry;
-    if (text != nullptr && !parseGeometry(text, geometry)) {
-        return std::string("'") + shownWord(text) + "' is not a geometry";
-    }
+std::string startViewer(int* argc, char** argv, const Geometry& geometry) {
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE);
     // X cannot make a window this large; the GL, asked below, could not draw it either.
