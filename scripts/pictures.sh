@@ -53,7 +53,7 @@ import { pathToFileURL } from 'node:url';
 const { chromium } = await import(`${process.cwd()}/tests/web/node_modules/playwright-core/index.mjs`);
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
   args: ['--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking'] });
-const page = await browser.newPage({ viewport: { width: 680, height: 600 } });
+const page = await browser.newPage({ viewport: { width: 680, height: 780 } });
 await page.goto(pathToFileURL('build-web/ray-box-collision.html').href + '?explain&start=2,3.5&dir=1,0.2');
 await page.waitForFunction(() => window.Module?.frames > 0);
 await page.keyboard.press('h');

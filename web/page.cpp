@@ -199,6 +199,26 @@ EMSCRIPTEN_KEEPALIVE int webFrame() {
     return page.state.lastResult;
 }
 
+// What the frame says in words, for those who cannot see the canvas: its outcome on the
+// first line, then its other texts and, in the teaching view, the test's steps, a line
+// each.
+EMSCRIPTEN_KEEPALIVE const char* webFrameWords() {
+    const Scene& scene = page.state.scene;
+    const RayTestRecord record = testScene(scene);
+    const std::string outcome = outcomeText(record);
+    std::string words = outcome + "\n";
+    for (const TextItem& text : layoutFrame(page.state, record).texts) {
+        words += text.text == outcome ? "" : text.text + "\n";
+    }
+    for (const std::string& step :
+         page.state.teachingView ? explainSteps(record, &scene.boxPlanes[0], &scene.boxPlanes[3],
+                                                scene.rayStart, scene.rayDir, givenDirection(scene))
+                                 : std::vector<std::string>{}) {
+        words += step + "\n";
+    }
+    return give(words);
+}
+
 // Input, as the desktop's callbacks take it; 1 when the picture must be drawn again. While
 // a dialogue waits for its answers, the picture waits too and input goes nowhere.
 EMSCRIPTEN_KEEPALIVE int webKey(int key) {

@@ -246,6 +246,21 @@ test('the teaching view: its handles, by mouse and by touch, and its keys', asyn
   assert.ok(await frames(page) > before, 'a key redraws the teaching view');
 });
 
+test('the page says what it is, and what the picture shows in words', async () => {
+  const page = await open('?explain');
+  assert.equal(await page.textContent('h1'), 'Ray–box collision');
+  assert.ok((await page.getAttribute('#scene', 'aria-label')).length > 0);
+  assert.equal(await page.textContent('#outcome'), 'Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }');
+  assert.match(await page.textContent('#words'),
+    /^ray start = -1\.000000 .*\nx: start -1 is below minX 5: candidate plane x = 5 at t = 12\n/s);
+  // Focused, the canvas takes the keys; the outcome follows the scene.
+  await page.focus('#scene');
+  await pick(page, 'change direction of ray');
+  await page.fill('#answer', '-0.5 1');
+  await page.press('#answer', 'Enter');
+  await page.waitForFunction(() => document.getElementById('outcome').textContent === 'No Intersection');
+});
+
 test('?frame frames the teaching view', async () => {
   const [plain, framed] = [await open('?explain'), await open('?explain&frame')];
   assert.notDeepEqual(await picture(plain), await picture(framed));
