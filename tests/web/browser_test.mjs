@@ -266,12 +266,13 @@ test('?frame frames the teaching view', async () => {
   assert.notDeepEqual(await picture(plain), await picture(framed));
 });
 
-test('a miss redraws at the display\'s pace; a hit asks for no frames', async () => {
+test('a miss redraws, no faster than 30 frames a second; a hit asks for no frames', async () => {
   for (const [line, redraws] of [['?dir=-0.5,1', true], ['', false], ['?start=10,20', false]]) {
     const page = await open(line);
     const first = await frames(page);
-    await page.waitForTimeout(300);
-    assert.equal(await frames(page) > first + 3, redraws, line);
+    await page.waitForTimeout(1000);
+    const drawn = await frames(page) - first;
+    assert.ok(redraws ? drawn > 10 && drawn <= 31 : drawn === 0, `${line}: ${drawn} frames`);
   }
 });
 
