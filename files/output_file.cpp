@@ -24,24 +24,28 @@ std::string reason(int error) {
     return std::strerror(error);
 }
 
-// Writes all bytes to fd; errno's reason if a write fails. A pipe whose reader has gone
-// wanted no more: that is no failure, as for every output of the program.
-std::string writeAll(int fd, const std::vector<unsigned char>& bytes) {
-    std::size_t done = 0;
+// Writes all bytes to fd, counting in done those written; the error that stopped it, or 0.
+int writeBytes(int fd, const std::vector<unsigned char>& bytes, std::size_t& done) {
+    done = 0;
     while (done < bytes.size()) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0 && errno == EPIPE) {
-            return {};
-        }
         if (n <= 0) {
-            return reason(n < 0 ? errno : EIO);
+            return n < 0 ? errno : EIO;
         }
         done += static_cast<std::size_t>(n);
     }
-    return {};
+    return 0;
+}
+
+// Writes all bytes to fd; errno's reason if a write fails. A pipe whose reader has gone
+// wanted no more: that is no failure, as for every output of the program.
+std::string writeAll(int fd, const std::vector<unsigned char>& bytes) {
+    std::size_t done = 0;
+    const int error = writeBytes(fd, bytes, done);
+    return error == 0 || error == EPIPE ? std::string() : reason(error);
 }
 
 // Whether path names the file open on descriptor fd.
@@ -63,17 +67,9 @@ std::string overwriteRegular(int fd, const std::vector<unsigned char>& bytes) {
     }
     // The file is open at its start; some (in /proc) cannot seek, so plain writes.
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            return reason(error) +
-                   (done == 0 ? "; the file is as it was" : "; the file is damaged");
-        }
-        done += static_cast<std::size_t>(n);
+    error = writeBytes(fd, bytes, done);
+    if (error != 0) {
+        return reason(error) + (done == 0 ? "; the file is as it was" : "; the file is damaged");
     }
     struct stat after {};
     if (fstat(fd, &after) == 0 && after.st_size > length && ftruncate(fd, length) != 0) {
@@ -239,8 +235,11 @@ std::string writeOutputFile(const std::string& path, const std::vector<unsigned 
         // folder and the like are refused with the system's reason.
         return errno == ENOENT ? replaceFile(followLinks(path), nullptr, bytes) : reason(errno);
     }
-    if (isOpenOn(file, STDOUT_FILENO) || isOpenOn(file, STDERR_FILENO)) {
-        return writeAll(isOpenOn(file, STDOUT_FILENO) ? STDOUT_FILENO : STDERR_FILENO, bytes);
+    const int stream = isOpenOn(file, STDOUT_FILENO)   ? STDOUT_FILENO
+                       : isOpenOn(file, STDERR_FILENO) ? STDERR_FILENO
+                                                       : -1;
+    if (stream >= 0) {
+        return writeAll(stream, bytes);
     }
     if (S_ISDIR(file.st_mode)) {
         return reason(EISDIR);
