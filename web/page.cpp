@@ -88,6 +88,8 @@ struct Page {
     Dialogue dialogue;
     // How much the running dialogue has written, as its output stream counts it.
     std::size_t dialogueWritten = 0;
+    // The frame's own texts as last painted, for the page to give in words.
+    std::vector<TextItem> frameTexts;
 };
 Page page;
 
@@ -195,19 +197,21 @@ EMSCRIPTEN_KEEPALIVE const char* webPrint(const char* words) {
 EMSCRIPTEN_KEEPALIVE int webFrame() {
     const RayTestRecord record = testScene(page.state.scene);
     page.state.lastResult = record.result;
-    paintWebFrame(page.painter, layoutFrame(page.state, record));
+    const FrameLayout frame = layoutFrame(page.state, record);
+    paintWebFrame(page.painter, frame);
+    page.frameTexts = frame.texts;
     return page.state.lastResult;
 }
 
-// What the frame says in words, for those who cannot see the canvas: its outcome on the
-// first line, then its other texts and, in the teaching view, the test's steps, a line
-// each.
+// What the frame last painted says in words, for those who cannot see the canvas: its
+// outcome on the first line, then its other texts and, in the teaching view, the test's
+// steps, a line each.
 EMSCRIPTEN_KEEPALIVE const char* webFrameWords() {
     const Scene& scene = page.state.scene;
     const RayTestRecord record = testScene(scene);
     const std::string outcome = outcomeText(record);
     std::string words = outcome + "\n";
-    for (const TextItem& text : layoutFrame(page.state, record).texts) {
+    for (const TextItem& text : page.frameTexts) {
         words += text.text == outcome ? "" : text.text + "\n";
     }
     for (const std::string& step :
