@@ -3,6 +3,7 @@
 #include "app/layout_rooms.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -74,16 +75,61 @@ bool within(const FrameLayout& frame, const PixelBox& box) {
 }
 
 // Splits a line into pieces of at most width characters, at spaces where it can.
-std::vector<std::string> wrap(const std::string& line, std::size_t width) {
-    std::vector<std::string> pieces;
-    std::string rest = line;
-    while (rest.size() > width) {
-        std::size_t cut = rest.rfind(' ', width);
-        cut = cut == std::string::npos || cut == 0 ? width : cut;
-        pieces.push_back(rest.substr(0, cut));
-        rest = rest.substr(rest[cut] == ' ' ? cut + 1 : cut);
+namespace {
+
+// How good a place to break a line the space at i is, -1 where it may not break: after a
+// colon, a comma or a semicolon (a phrase ends) best, before "at" or "is" next, at another
+// space last; never inside brackets or braces except after a semicolon, beside an "=" or
+// before a number, so that a name keeps its value.
+std::vector<int> breakRanks(const std::string& line) {
+    std::vector<int> ranks(line.size(), -1);
+    int depth = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        depth += c == '[' || c == '(' || c == '{' ? 1 : c == ']' || c == ')' || c == '}' ? -1 : 0;
+        if (c != ' ' || i == 0 || i + 1 == line.size() || (depth > 0 && line[i - 1] != ';')) {
+            continue;
+        }
+        const char before = line[i - 1];
+        const char after = line[i + 1];
+        const bool number = std::isdigit(static_cast<unsigned char>(after)) != 0 ||
+                            ((after == '-' || after == '+' || after == '.') && i + 2 < line.size() &&
+                             std::isdigit(static_cast<unsigned char>(line[i + 2])) != 0);
+        if (before == '=' || after == '=' || number) {
+            continue;
+        }
+        const std::string next = line.substr(i + 1, 3);
+        ranks[i] = before == ':' || before == ',' || before == ';' ? 2 : next == "at " || next == "is " ? 1 : 0;
     }
-    pieces.push_back(rest);
+    return ranks;
+}
+
+} // namespace
+
+std::vector<std::string> wrap(const std::string& line, std::size_t width, std::size_t indent) {
+    const std::vector<int> ranks = breakRanks(line);
+    std::vector<std::string> pieces;
+    std::string lead;
+    std::size_t from = 0;
+    while (line.size() - from + lead.size() > width) {
+        const std::size_t room = std::max<std::size_t>(width - std::min(width, lead.size()), 1);
+        // The best place within the room: one that leaves the piece at least a third of
+        // the room if there is one, then the better rank, then the later place.
+        std::size_t cut = from + room;
+        long best = -1;
+        for (std::size_t i = from + 1; i <= from + room && i < line.size(); ++i) {
+            const long score = ranks[i] < 0 ? -1
+                                            : (i - from >= room / 3 ? 4L : 0L) + ranks[i];
+            if (score >= 0 && score >= best) {
+                best = score;
+                cut = i;
+            }
+        }
+        pieces.push_back(lead + line.substr(from, cut - from));
+        from = cut + (line[cut] == ' ' ? 1 : 0);
+        lead.assign(indent < width ? indent : 0, ' ');
+    }
+    pieces.push_back(lead + line.substr(from));
     return pieces;
 }
 
@@ -164,9 +210,10 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
         }
         std::vector<std::pair<std::string, int>> lines;
         for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
-            if (steps[i].kind != STEP_OUTCOME) {
+            // The outcome is the frame's own text, except as the walk's current step.
+            if (steps[i].kind != STEP_OUTCOME || i == walk) {
                 const std::vector<std::string> pieces =
-                    wrap(steps[i].text, static_cast<std::size_t>(width));
+                    wrap(steps[i].text, static_cast<std::size_t>(width), CONTINUATION);
                 std::transform(pieces.begin(), pieces.end(), std::back_inserter(lines),
                                [i](const std::string& piece) { return std::pair(piece, i); });
             }
@@ -183,7 +230,7 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
         return;
     }
     const std::vector<std::string> note =
-        wrap(ENLARGE, static_cast<std::size_t>(std::max(1, (frame.width - 8) / CHAR_PIXELS)));
+        wrap(ENLARGE, static_cast<std::size_t>(std::max(1, (frame.width - 8) / CHAR_PIXELS)), 0);
     if (note.size() <= rows && (note.size() == 1 || note[0].size() > 4)) {
         for (std::size_t i = 0; i < note.size(); ++i) {
             frame.teachingTexts.push_back(

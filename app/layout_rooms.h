@@ -37,6 +37,8 @@ constexpr int STEPS_GAP = 18;
 constexpr int STEPS_BOTTOM = 76;
 constexpr int STEPS_MARGIN = 12;
 constexpr int MIN_COLUMNS = 24;
+// A step's continuation lines start this many characters in.
+constexpr std::size_t CONTINUATION = 2;
 // An x plane's label is tried first at this baseline, where it has always been.
 constexpr int LABEL_Y = 72;
 // The arrow head's tip sits this far along the ray from its start, and is this long.
@@ -52,7 +54,8 @@ constexpr Colour WHITE{1.0f, 1.0f, 1.0f};
 constexpr Colour GREY{0.6f, 0.6f, 0.6f};
 constexpr Colour CYAN{0.0f, 1.0f, 1.0f};
 constexpr Colour STEPS{0.7f, 0.9f, 1.0f};
-constexpr Colour DIM_STEPS{0.35f, 0.45f, 0.5f};
+// Steps other than the walk's current one: dimmer, still 5:1 against black.
+constexpr Colour DIM_STEPS{0.4f, 0.5f, 0.55f};
 constexpr Colour BOUNDS{1.0f, 0.6f, 0.2f};
 constexpr Colour FAILED{1.0f, 0.3f, 0.3f};
 
@@ -90,8 +93,10 @@ PixelBox markBox(const MarkItem& mark);
 bool clearOf(const PixelBox& box, const std::vector<PixelBox>& taken);
 bool within(const FrameLayout& frame, const PixelBox& box);
 
-// Splits a line into pieces of at most width characters, at spaces where it can.
-std::vector<std::string> wrap(const std::string& line, std::size_t width);
+// Splits a line into pieces of at most width characters, at phrase boundaries where it can
+// and never between a name and its value; each piece after the first starts with indent
+// spaces.
+std::vector<std::string> wrap(const std::string& line, std::size_t width, std::size_t indent);
 
 // A candidate plane's label: its axis, value and t.
 std::string axisLabel(int axis, const AxisStep& step);

@@ -561,7 +561,8 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
     for (const TextItem& text : teach("--start 2 5 --dir 0 0").teachingTexts) {
         EXPECT_TRUE(text.role != TEXT_LABEL || text.text.find("t =") == std::string::npos);
     }
-    // n walks the default scene's seven steps, each alone in white, then all of them again.
+    // n walks the default scene's seven steps, each alone in white, the outcome too, then
+    // all of them again. Steps break where a phrase ends, their continuations indented.
     const std::size_t all = steps(teach("")).size();
     std::string walked;
     for (int n = 0; n < 7; ++n) {
@@ -569,15 +570,15 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
         for (const TextItem& text : steps(laidOut())) {
             walked += text.colour.b == 1 && text.colour.r == 1 ? text.text + "|" : "";
         }
-        walked += steps(laidOut()).size() == all ? "\n" : "(a line more or less)";
+        walked += steps(laidOut()).size() == all ? "\n" : "(+)\n";
     }
-    EXPECT_EQ(walked, "x: start -1 is below minX 5: candidate|plane x = 5 at t = 12|\n"
-                      "y: start 0.5 is below minY 10: candidate|plane y = 10 at t = 9.5|\n"
+    EXPECT_EQ(walked, "x: start -1 is below minX 5:|  candidate plane x = 5 at t = 12|\n"
+                      "y: start 0.5 is below minY 10:|  candidate plane y = 10 at t = 9.5|\n"
                       "z: start 0 is within [0, 0]: no candidate|\n"
                       "entry: x = 5 at t = 12, the largest t|\n"
                       "y = 12.5 at t = 12 is within [10, 25]|\n"
                       "z = 0 at t = 12 is within [0, 0]|\n"
-                      "\n");
+                      "Collision at { X = 5.000000;|  Y = 12.500000; Z = 0.000000 }|(+)\n");
     nextStep(app);
     EXPECT_EQ(app.walkStep, -1);
     // Framed, the box, the start and its arrow head are in view; r puts the view back.
@@ -591,6 +592,16 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
     EXPECT_TRUE(box[0] < 640 && box[1] < 480);
     resetView(app);
     EXPECT_EQ(currentView(app).units, 30.0 / 480);
+    // Narrower, a name keeps its value and a bracket stays whole.
+    std::string narrow;
+    for (const TextItem& text : steps(teach("--start 20 30 --dir 0.3 -1", 330, 480))) {
+        narrow += text.text + "|";
+    }
+    EXPECT_EQ(narrow, "x: start 20 is above maxX 15:|  candidate plane x = 15|  at t = -16.666666|"
+                      "y: start 30 is above maxY 25:|  candidate plane y = 25 at t = 5|"
+                      "z: start 0 is within [0, 0]:|  no candidate|"
+                      "entry: y = 25 at t = 5,|  the largest t|"
+                      "x = 21.5 at t = 5 is above maxX 15:|  the ray misses the box|");
     app.teachingView = false;
 }
 
