@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -77,9 +78,7 @@ void readValue(Input& input, std::FILE* out, float& value) {
     const NumberCheck check =
         word.size() > LONGEST_WORD || input.ended ? NUMBER_NOT_DECIMAL : parseNumber(word, value);
     if (check != NUMBER_OK) {
-        std::fprintf(out, "%s, keeping %f\n",
-                     check == NUMBER_OUT_OF_RANGE ? "out of range" : "not a number",
-                     static_cast<double>(value));
+        std::fprintf(out, "%s\n", refusalWords(check, value).c_str());
         // The rest of the line, which the word may have been cut from.
         while (c != EOF && c != '\n') {
             c = nextByte(input, used);
@@ -132,6 +131,13 @@ NumberCheck parseNumber(const std::string& word, float& value) {
     }
     value = parsed;
     return NUMBER_OK;
+}
+
+std::string refusalWords(NumberCheck check, float kept) {
+    char number[64];
+    std::snprintf(number, sizeof number, "%f", static_cast<double>(kept));
+    return std::string(check == NUMBER_OUT_OF_RANGE ? "out of range" : "not a number") +
+           ", keeping " + number;
 }
 
 void printHelp(std::FILE* out) {

@@ -29,6 +29,10 @@ enum NumberCheck {
 // digits are 0, must not come out as 0. Only on success is the value written.
 NumberCheck parseNumber(const std::string& word, float& value);
 
+// What the dialogue says of a word it did not take, the value kept: "not a number,
+// keeping 0.500000" or "out of range, keeping …".
+std::string refusalWords(NumberCheck check, float kept);
+
 // Scales the x and y of v to unit length; z is left alone.
 void normalize2(float v[3]);
 

@@ -9,13 +9,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <utility>
 
 namespace {
 
 // A press this close to the start dot drags the start; this close to the arrow head, aims.
 constexpr double GRAB_PIXELS = 8.5;
 constexpr double AIM_PIXELS = 10.5;
+// A finger this close to an edge of the box takes hold of its plane.
+constexpr double TOUCH_PIXELS = 20.0;
+
+// How far (x, y) lies from the segment along one axis from a to b at c on the other.
+double distanceToEdge(double along, double across, double a, double b, double c) {
+    const double nearest = std::clamp(along, std::min(a, b), std::max(a, b));
+    return std::hypot(along - nearest, across - c);
+}
 
 // Selects the plane named by a key; false if the key names none.
 bool selectPlaneForKey(AppState& state, int key) {
@@ -115,6 +125,31 @@ void movePointer(AppState& state, int x, int y) {
     }
     state.lastMouseX = x;
     state.lastMouseY = y;
+}
+
+bool touchPlane(AppState& state, int x, int y) {
+    const View view = currentView(state);
+    const float* planes = state.scene.boxPlanes;
+    const double left = (planes[0] - view.originX) / view.units;
+    const double right = (planes[3] - view.originX) / view.units;
+    const double bottom = (planes[1] - view.originY) / view.units;
+    const double top = (planes[4] - view.originY) / view.units;
+    const double px = x;
+    const double py = state.windowHeight - y;
+    const std::pair<int, double> edges[] = {
+        {PLANE_TOP, distanceToEdge(px, py, left, right, top)},
+        {PLANE_BOTTOM, distanceToEdge(px, py, left, right, bottom)},
+        {PLANE_LEFT, distanceToEdge(py, px, bottom, top, left)},
+        {PLANE_RIGHT, distanceToEdge(py, px, bottom, top, right)},
+    };
+    const auto* const nearest =
+        std::min_element(std::begin(edges), std::end(edges),
+                         [](const auto& a, const auto& b) { return !(a.second >= b.second); });
+    if (!(nearest->second <= TOUCH_PIXELS)) {
+        return false;
+    }
+    state.selectedPlane = nearest->first;
+    return true;
 }
 
 bool grabRay(AppState& state, int x, int y) {

@@ -48,6 +48,10 @@ bool pressPointer(AppState& state, int button, bool down, int x, int y);
 // else the selected plane moves by the travel, 25 pixels a unit.
 void movePointer(AppState& state, int x, int y);
 
+// A touch at (x, y) window pixels from the top left that lands within reach of one of the
+// box's edges selects that edge's plane, the nearest if more than one; true if it did.
+bool touchPlane(AppState& state, int x, int y);
+
 // The teaching view's pointer: a press at (x, y) window pixels from the top left takes hold
 // of the ray's start dot or arrow head (true), or of nothing; a motion moves what it took
 // hold of to the pointer (false if nothing); a release lets go.

@@ -138,3 +138,5 @@ void zoomView(AppState& state, double factor, int x, int y);
 void nextStep(AppState& state);
 void previousStep(AppState& state);
 void showAllSteps(AppState& state);
+// How many steps the walk has for the current scene.
+int stepCount(const AppState& state);

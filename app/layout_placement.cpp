@@ -92,14 +92,17 @@ std::vector<int> breakRanks(const std::string& line) {
         }
         const char before = line[i - 1];
         const char after = line[i + 1];
-        const bool number = std::isdigit(static_cast<unsigned char>(after)) != 0 ||
-                            ((after == '-' || after == '+' || after == '.') && i + 2 < line.size() &&
-                             std::isdigit(static_cast<unsigned char>(line[i + 2])) != 0);
+        const bool number =
+            std::isdigit(static_cast<unsigned char>(after)) != 0 ||
+            ((after == '-' || after == '+' || after == '.') && i + 2 < line.size() &&
+             std::isdigit(static_cast<unsigned char>(line[i + 2])) != 0);
         if (before == '=' || after == '=' || number) {
             continue;
         }
         const std::string next = line.substr(i + 1, 3);
-        ranks[i] = before == ':' || before == ',' || before == ';' ? 2 : next == "at " || next == "is " ? 1 : 0;
+        ranks[i] = before == ':' || before == ',' || before == ';' ? 2
+                   : next == "at " || next == "is "                ? 1
+                                                                   : 0;
     }
     return ranks;
 }
@@ -118,8 +121,7 @@ std::vector<std::string> wrap(const std::string& line, std::size_t width, std::s
         std::size_t cut = from + room;
         long best = -1;
         for (std::size_t i = from + 1; i <= from + room && i < line.size(); ++i) {
-            const long score = ranks[i] < 0 ? -1
-                                            : (i - from >= room / 3 ? 4L : 0L) + ranks[i];
+            const long score = ranks[i] < 0 ? -1 : (i - from >= room / 3 ? 4L : 0L) + ranks[i];
             if (score >= 0 && score >= best) {
                 best = score;
                 cut = i;

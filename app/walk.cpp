@@ -16,14 +16,11 @@ std::vector<Step> Layouter::sceneSteps(const RayTestRecord& record) {
                    state.scene.rayStart, state.scene.rayDir, givenDirection(state.scene));
 }
 
-// How many steps the account of the current scene's test has.
-int stepCount(const AppState& state) {
-    return static_cast<int>(Layouter{state}.sceneSteps(testScene(state.scene)).size());
-}
-
 } // namespace layout
 
-using layout::stepCount;
+int stepCount(const AppState& state) {
+    return static_cast<int>(layout::Layouter{state}.sceneSteps(testScene(state.scene)).size());
+}
 
 void nextStep(AppState& state) {
     state.walkStep = state.walkStep + 1 < stepCount(state) ? state.walkStep + 1 : -1;

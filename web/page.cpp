@@ -1,5 +1,6 @@
 // The web edition's entry points, which the page calls: the scene from the URL's words, a
-// frame, keys, the pointer, the menu and the console panel's answers. The test, the words,
+// frame, keys, the pointer and touch, the menu, the console panel's answers and the page's
+// own fields. The test, the words,
 // the number rules, the layout and what each input does are the desktop program's own.
 #include "app/console.h"
 #include "app/controls.h"
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -99,6 +101,14 @@ const char* give(std::string text) {
     return page.reply.c_str();
 }
 
+// The line that confirms the ray's start or direction as it now is.
+std::string confirmation(int which) {
+    const Scene& scene = page.state.scene;
+    const float* v = which == 'p' ? scene.rayStart : scene.rayDir;
+    return std::string(which == 'p' ? "the ray now starts at (" : "the ray's direction is now (") +
+           shortest(v[0]) + ", " + shortest(v[1]) + ")\n";
+}
+
 // The dialogue's standard input: the answers typed so far; past them, the end of input,
 // which notes how much the dialogue had written when it first ran out.
 ssize_t readAnswers(void*, char* buffer, std::size_t size) {
@@ -139,6 +149,7 @@ bool runDialogue() {
         page.state.scene = page.dialogue.before;
         return false;
     }
+    page.console += confirmation(page.dialogue.which);
     page.dialogue.which = 0;
     return true;
 }
@@ -235,8 +246,16 @@ EMSCRIPTEN_KEEPALIVE int webKey(int key) {
     return changed ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE int webPointer(int button, int down, int x, int y) {
-    return page.dialogue.which == 0 && pressPointer(page.state, button, down != 0, x, y) ? 1 : 0;
+// A touch (not a mouse) that takes hold of neither of the ray's handles selects the plane
+// whose edge it lands on.
+EMSCRIPTEN_KEEPALIVE int webPointer(int button, int down, int x, int y, int touch) {
+    if (page.dialogue.which != 0) {
+        return 0;
+    }
+    const bool changed = pressPointer(page.state, button, down != 0, x, y);
+    const bool touched = touch != 0 && down != 0 && button == 0 && page.state.held == HANDLE_NONE &&
+                         touchPlane(page.state, x, y);
+    return changed || touched ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int webMotion(int x, int y) {
@@ -267,9 +286,62 @@ EMSCRIPTEN_KEEPALIVE int webAnswer(const char* line) {
     if (page.dialogue.which == 0) {
         return 0;
     }
+    // The answer after its question, as a terminal shows what was typed.
+    page.console += std::string(line) + "\n";
     page.dialogue.typed += line;
     page.dialogue.typed += '\n';
     return runDialogue() ? 1 : 0;
+}
+
+// Escape in the console panel: the dialogue that waits is given up and the ray is as it
+// was; 1 if one waited.
+EMSCRIPTEN_KEEPALIVE int webCancel() {
+    if (page.dialogue.which == 0) {
+        return 0;
+    }
+    page.state.scene = page.dialogue.before;
+    page.dialogue = Dialogue{};
+    page.console += "\ncancelled: the ray is as it was\n";
+    return 1;
+}
+
+// The page's fields for the ray's start ('p') or direction ('r'): each word taken by the
+// dialogue's number rule, the direction normalised as the dialogue does. What the dialogue
+// would have said of them, a line each, then the confirmation.
+EMSCRIPTEN_KEEPALIVE const char* webSetRay(int which, const char* x, const char* y) {
+    if (page.dialogue.which != 0) {
+        return give("the console's question waits for its answer first\n");
+    }
+    Scene& scene = page.state.scene;
+    float* v = which == 'p' ? scene.rayStart : scene.rayDir;
+    std::string said;
+    for (const auto& [axis, word] : {std::pair{0, x}, std::pair{1, y}}) {
+        const NumberCheck check = parseNumber(word, v[axis]);
+        said += check == NUMBER_OK
+                    ? ""
+                    : (axis == 0 ? "x: " : "y: ") + refusalWords(check, v[axis]) + "\n";
+    }
+    if (which != 'p' && takeGivenDirection(scene)) {
+        said += "after normalize = " + shortest(v[0]) + " " + shortest(v[1]) + "\n";
+    }
+    return give(said + confirmation(which));
+}
+
+// What the page's controls show: the selected plane (-1 for none), the walk's step (-1
+// for all) and how many steps there are, the teaching view (0 or 1); then on a line of its
+// own, the walk's current step.
+EMSCRIPTEN_KEEPALIVE const char* webControls() {
+    const AppState& state = page.state;
+    const int count = stepCount(state);
+    std::string current;
+    if (state.teachingView && state.walkStep >= 0 && state.walkStep < count) {
+        const Scene& scene = state.scene;
+        current = explainSteps(testScene(scene), &scene.boxPlanes[0], &scene.boxPlanes[3],
+                               scene.rayStart, scene.rayDir,
+                               givenDirection(scene))[static_cast<std::size_t>(state.walkStep)];
+    }
+    return give(std::to_string(state.selectedPlane) + " " + std::to_string(state.walkStep) + " " +
+                std::to_string(count) + " " + (state.teachingView ? "1" : "0") + "\n" + current);
 }
 
 // What the console wrote since the last call, for the page's console panel.

@@ -12,14 +12,21 @@
 #include <cmath>
 #include <vector>
 
-// Clears the text canvas, or writes one text with its baseline's left end at (x, y) window
-// pixels from the bottom-left corner, in a colour of 0 to 1 a channel.
-EM_JS(void, clearTexts, (), { Module.texts.clearRect(0, 0, 1e5, 1e5); });
+// Clears the text canvas and scales it from window pixels to its own, whatever its size;
+// or writes one text with its baseline's left end at (x, y) window pixels from the
+// bottom-left corner, in a colour of 0 to 1 a channel.
+EM_JS(void, clearTexts, (int width, int height), {
+    const texts = Module.texts;
+    texts.setTransform(1, 0, 0, 1, 0, 0);
+    texts.clearRect(0, 0, texts.canvas.width, texts.canvas.height);
+    texts.setTransform(texts.canvas.width / width, 0, 0, texts.canvas.height / height, 0, 0);
+    Module.textsHeight = height;
+});
 EM_JS(void, writeText, (int x, int y, const char* text, float r, float g, float b), {
     const texts = Module.texts;
     texts.fillStyle =
         'rgb(' + Math.round(r * 255) + ',' + Math.round(g * 255) + ',' + Math.round(b * 255) + ')';
-    texts.fillText(UTF8ToString(text), x, texts.canvas.height - y);
+    texts.fillText(UTF8ToString(text), x, Module.textsHeight - y);
 });
 
 // Fills a polygon of this many corners, x and y a corner in window pixels from the
@@ -31,7 +38,7 @@ EM_JS(void, fillPolygon, (const float* xy, int corners, float r, float g, float 
     texts.beginPath();
     for (let i = 0; i < corners; ++i) {
         const x = HEAPF32[(xy >> 2) + 2 * i];
-        const y = texts.canvas.height - HEAPF32[(xy >> 2) + 2 * i + 1];
+        const y = Module.textsHeight - HEAPF32[(xy >> 2) + 2 * i + 1];
         i > 0 ? texts.lineTo(x, y) : texts.moveTo(x, y);
     }
     texts.fill();
@@ -112,6 +119,7 @@ bool startPainter(const char* canvas, WebPainter& painter) {
         return false;
     }
     const GLuint program = glCreateProgram();
+    painter.context = context;
     painter.program = program;
     glAttachShader(program, compile(GL_VERTEX_SHADER, R"(
         attribute vec2 place;
@@ -165,7 +173,11 @@ void paintWebFrame(const WebPainter& painter, const FrameLayout& frame) {
     for (const LineItem& line : frame.lines) {
         addLine(triangles, line.x0, line.y0, line.x1, line.y1, line.width, line.colour);
     }
-    glViewport(0, 0, frame.width, frame.height);
+    // The canvas's own pixels may be more than the window's: the device's pixel ratio.
+    int pixelsWide = 0;
+    int pixelsHigh = 0;
+    emscripten_webgl_get_drawing_buffer_size(painter.context, &pixelsWide, &pixelsHigh);
+    glViewport(0, 0, pixelsWide, pixelsHigh);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glUniform2f(painter.sizeUniform, static_cast<float>(frame.width),
@@ -173,7 +185,7 @@ void paintWebFrame(const WebPainter& painter, const FrameLayout& frame) {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(triangles.size() * sizeof(Vertex)),
                  triangles.data(), GL_STREAM_DRAW);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(triangles.size()));
-    clearTexts();
+    clearTexts(frame.width, frame.height);
     const auto write = [](const TextItem& text) {
         writeText(text.x, text.y, text.text.c_str(), text.colour.r, text.colour.g, text.colour.b);
     };

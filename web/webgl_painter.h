@@ -6,9 +6,10 @@
 
 #include <GLES2/gl2.h>
 
-// What painting needs of WebGL, made once: the shader program, its vertex buffer and the
-// place of its window-size uniform.
+// What painting needs of WebGL, made once: the context, the shader program, its vertex
+// buffer and the place of its window-size uniform.
 struct WebPainter {
+    int context = 0;
     GLuint program = 0;
     GLuint buffer = 0;
     GLint sizeUniform = -1;
@@ -18,5 +19,6 @@ struct WebPainter {
 // painter; false if the browser has no WebGL.
 bool startPainter(const char* canvas, WebPainter& painter);
 
-// Paints the layout: only what it holds, where it says.
+// Paints the layout: only what it holds, where it says, scaled from its window pixels to
+// the canvases' own.
 void paintWebFrame(const WebPainter& painter, const FrameLayout& frame);

@@ -28,9 +28,10 @@ after(async () => browser.close());
 const toQuery = (words) => '?' + words.join(' ').split(/ ?--/).filter(Boolean)
   .map((option) => option.replace(' ', '=').replaceAll(' ', ',')).join('&');
 
-// The page with a URL query, once its first frame is drawn.
-async function open(query = '') {
-  const page = await browser.newPage();
+// The page with a URL query, once its first frame is drawn: by default as wide as puts the
+// picture at its own 640 x 480 pixels, one to one; or on a device of these settings.
+async function open(query = '', device = { viewport: { width: 672, height: 900 } }) {
+  const page = await browser.newPage(device);
   page.on('request', (request) => requests.push(request.url()));
   await page.goto(pathToFileURL(PAGE).href + query);
   await page.waitForFunction(() => window.Module?.frames > 0);
@@ -167,6 +168,16 @@ async function drag(page, button, [x0, y0], [x1, y1]) {
   await page.mouse.move(box.x + x1, box.y + y1);
   await page.mouse.up({ button });
 }
+// Fingers on the picture, as the browser reports them: [type, finger, x, y] in window pixels.
+const touches = (page, events) => page.evaluate((list) => {
+  const scene = document.getElementById('scene');
+  const box = scene.getBoundingClientRect();
+  for (const [type, id, x, y] of list) {
+    scene.dispatchEvent(new PointerEvent(type, { pointerType: 'touch', pointerId: id, isPrimary: id === 1,
+      bubbles: true, button: 0, buttons: type === 'pointerup' ? 0 : 1,
+      clientX: box.left + x * box.width / 640, clientY: box.top + y * box.height / 480 }));
+  }
+}, events);
 // Opens the menu over the scene and picks an entry by its label.
 async function pick(page, label) {
   const box = await page.locator('#scene').boundingBox();
@@ -212,13 +223,15 @@ test('keys, drags, the menu and both dialogues work as on the desktop', async ()
   await pick(page, 'change direction of ray');
   await page.fill('#answer', '3 4');
   await page.press('#answer', 'Enter');
-  assert.match(await consoleText(page), /after normalize = 0\.600000 0\.800000\ncoords are 0\.600000 0\.800000\n$/);
   assert.equal(await query(page), 'start=-1,20&dir=3,4&box=7,9,14,26&about');
   await pick(page, 'Help');
-  // The whole transcript, each part once.
-  assert.equal(await consoleText(page), HELP + START + 'not a number, keeping -1.000000\ny(0 -25) = '
-    + 'the menu waits until the question above is answered\n' + DIRECTION
-    + 'after normalize = 0.600000 0.800000\ncoords are 0.600000 0.800000\n' + HELP);
+  // The whole transcript, each part once, each answer after its question, each new value
+  // confirmed.
+  assert.equal(await consoleText(page), HELP + START + 'abc\nnot a number, keeping -1.000000\ny(0 -25) = '
+    + 'the menu waits until the question above is answered\n20\nthe ray now starts at (-1, 20)\n'
+    + DIRECTION.replace('x = y = ', 'x = 3 4\ny = ')
+    + 'after normalize = 0.600000 0.800000\ncoords are 0.600000 0.800000\n'
+    + 'the ray\'s direction is now (0.6, 0.8)\n' + HELP);
   // The link hands out this scene.
   await page.click('#copy');
   const copy = await open('?' + (await page.inputValue('#link')).split('?')[1]);
@@ -230,15 +243,7 @@ test('the teaching view: its handles, by mouse and by touch, and its keys', asyn
   await drag(page, 'left', [48, 384], [160, 384]);
   assert.equal(await query(page), 'start=10,6&dir=1,0&box=5,10,15,25&explain');
   // A touch on the arrow head aims the ray straight up.
-  await page.evaluate(() => {
-    const scene = document.getElementById('scene');
-    const touch = (type, x, y) => scene.dispatchEvent(new PointerEvent(type, {
-      pointerType: 'touch', isPrimary: true, button: 0, buttons: type === 'pointerup' ? 0 : 1,
-      clientX: scene.getBoundingClientRect().left + x, clientY: scene.getBoundingClientRect().top + y }));
-    touch('pointerdown', 202, 384);
-    touch('pointermove', 160, 300);
-    touch('pointerup', 160, 284);
-  });
+  await touches(page, [['pointerdown', 1, 202, 384], ['pointermove', 1, 160, 300], ['pointerup', 1, 160, 284]]);
   assert.equal(await query(page), 'start=10,6&dir=0,1&box=5,10,15,25&explain');
   const before = await frames(page);
   await page.keyboard.press('n');
@@ -259,6 +264,130 @@ test('the page says what it is, and what the picture shows in words', async () =
   await page.fill('#answer', '-0.5 1');
   await page.press('#answer', 'Enter');
   await page.waitForFunction(() => document.getElementById('outcome').textContent === 'No Intersection');
+});
+
+const PHONE = { viewport: { width: 375, height: 667 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
+const TABLET = { viewport: { width: 768, height: 1024 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
+const text = (page, id) => page.textContent('#' + id);
+
+test('on a phone and a tablet: all in view, sharp, and everything by touch', async () => {
+  for (const device of [PHONE, TABLET]) {
+    const page = await open('?explain&start=3,6&dir=1,0', device);
+    const size = device.viewport.width;
+    const [wide, box, pixels] = await page.evaluate(() => [document.documentElement.scrollWidth,
+      document.getElementById('scene').getBoundingClientRect().toJSON(), document.getElementById('scene').width]);
+    assert.ok(wide <= size && box.x >= 0 && box.right <= size && box.height <= device.viewport.height, size);
+    assert.equal(pixels, Math.round(box.width * 2), `${size}: the canvas's own pixels follow the pixel ratio`);
+    for (const control of await page.locator('button:visible, input:visible').all()) {
+      const { x, width } = await control.boundingBox();
+      assert.ok(x >= 0 && x + width <= size, `${size}: ${await control.textContent()} out of reach`);
+    }
+    // The start dot dragged; the top edge tapped and dragged up a unit; the walk by buttons.
+    await touches(page, [['pointerdown', 1, 48, 384], ['pointermove', 1, 160, 384], ['pointerup', 1, 160, 384]]);
+    await touches(page, [['pointerdown', 1, 160, 82], ['pointermove', 1, 160, 70], ['pointermove', 1, 160, 57],
+      ['pointerup', 1, 160, 57]]);
+    assert.equal(await query(page), 'start=10,6&dir=1,0&box=5,10,15,26&explain');
+    for (const [button, walk] of [['next step', 'step 1 of 5'], ['next step', 'step 2 of 5'],
+      ['previous step', 'step 1 of 5'], ['all steps', 'all 5 steps']]) {
+      await page.getByRole('button', { name: button }).tap();
+      assert.equal(await text(page, 'walk'), walk);
+    }
+    // The menu by a long press and by its button; a pinch zooms.
+    await touches(page, [['pointerdown', 1, 400, 300]]);
+    await page.waitForSelector('#menu', { state: 'visible' });
+    await touches(page, [['pointerup', 1, 400, 300]]);
+    await page.getByRole('menuitem', { name: 'about' }).tap();
+    await page.getByRole('button', { name: 'menu' }).tap();
+    await page.getByRole('menuitem', { name: 'about' }).tap();
+    assert.equal(await query(page), 'start=10,6&dir=1,0&box=5,10,15,26&explain');
+    // A pinch zooms in a step of the wheel about the fingers' middle.
+    const [pinched, wheeled] = [await open('?explain', device), await open('?explain', device)];
+    await touches(pinched, [['pointerdown', 1, 290, 300], ['pointerdown', 2, 350, 300],
+      ['pointermove', 2, 370, 300], ['pointermove', 1, 270, 300], ['pointerup', 1, 270, 300], ['pointerup', 2, 370, 300]]);
+    await wheeled.evaluate(() => {
+      Module.ccall('webPointer', 'number', Array(5).fill('number'), [3, 1, 330, 300, 0]);
+      document.getElementById('explain').dispatchEvent(new Event('change'));
+    });
+    await Promise.all([settle(pinched), settle(wheeled)]);
+    assert.deepEqual(await picture(pinched), await picture(wheeled), `${size}: the pinch zoomed in a step`);
+    assert.notDeepEqual(await picture(pinched), await picture(page));
+    await page.close();
+  }
+});
+
+test('by keyboard alone: the picture, its walk, the menu and a dialogue', async () => {
+  const page = await open('?explain');
+  const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'scene');
+  await page.keyboard.press('n');
+  await page.keyboard.press('n');
+  assert.equal(await text(page, 'current'), 'step 2 of 7: y: start 0.5 is below minY 10: candidate plane y = 10 at t = 9.5');
+  // The menu opens on its first entry, moves round, closes back to the picture.
+  for (const [key, now] of [['Shift+F10', 'modify top plane'], ['ArrowUp', 'Help'], ['Home', 'modify top plane'],
+    ['Escape', 'scene'], ['ContextMenu', 'modify top plane'], ['ArrowDown', 'modify bottom plane'],
+    ['ArrowDown', 'modify left plane'], ['ArrowDown', 'modify right plane'],
+    ['ArrowDown', 'change ray starting point'], ['Enter', 'answer']]) {
+    await page.keyboard.press(key);
+    assert.equal(await focused(), now, key);
+  }
+  for (const answer of ['3', '4']) {
+    await page.keyboard.type(answer);
+    await page.keyboard.press('Enter');
+  }
+  assert.match(await consoleText(page), /x\(0 - 35\) = 3\ny\(0 -25\) = 4\nthe ray now starts at \(3, 4\)\n$/);
+  // Escape gives a dialogue up, the ray as it was and the picture going again.
+  await page.focus('#scene');
+  await page.keyboard.press('Shift+F10');
+  await page.keyboard.press('End');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('9');
+  await page.keyboard.press('Enter');
+  await page.keyboard.press('Escape');
+  assert.match(await consoleText(page), /\nx = 9\ny = \ncancelled: the ray is as it was\n$/);
+  const drawn = await frames(page);
+  await page.focus('#scene');
+  await page.keyboard.press('w');
+  await settle(page);
+  assert.ok(await frames(page) > drawn);
+  assert.equal(await query(page), 'start=3,4&dir=0.5,1&box=5,10,15,25&explain');
+  // Keys typed into a field are the field's.
+  await page.focus('#dir-x');
+  await page.keyboard.type('sd');
+  assert.equal(await page.getAttribute('[data-key=w]', 'aria-pressed'), 'true');
+});
+
+test('what a screen reader reads, the fields\' words, and no serious axe finding', async () => {
+  for (const colorScheme of ['light', 'dark']) {
+    const page = await open('', { viewport: { width: 1366, height: 768 }, colorScheme });
+    await page.addScriptTag({ path: new URL('node_modules/axe-core/axe.min.js', import.meta.url).pathname });
+    const { violations } = await page.evaluate(() => axe.run());
+    assert.deepEqual(violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+      .map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`), [], colorScheme);
+    assert.ok(await page.getByRole('img', { name: /the box and the ray/ }).isVisible());
+    for (const name of ['top', 'bottom', 'left', 'right', 'previous step', 'next step', 'all steps', 'frame',
+      'unframe', 'zoom in', 'zoom out', 'menu', 'about', 'help', 'copy link', 'set start', 'set direction']) {
+      assert.equal(await page.getByRole('button', { name, exact: true }).count(), 1, name);
+    }
+    await page.close();
+  }
+  // The fields take numbers by the dialogue's rule and say what it would say.
+  const page = await open();
+  for (const [form, x, y, said, scene] of [
+    ['start', 'abc', ' 7 ', 'x: not a number, keeping -1.000000\nthe ray now starts at (-1, 7)\n', 'start=-1,7&dir=0.5,1'],
+    ['start', '1e39', '1e-50', 'x: out of range, keeping -1.000000\ny: out of range, keeping 7.000000\n'
+      + 'the ray now starts at (-1, 7)\n', 'start=-1,7&dir=0.5,1'],
+    ['dir', '3', '4', 'after normalize = 0.6 0.8\nthe ray\'s direction is now (0.6, 0.8)\n', 'start=-1,7&dir=3,4'],
+    ['start', '10', '20', 'the ray now starts at (10, 20)\n', 'start=10,20&dir=3,4']]) {
+    await page.fill(`#${form}-x`, x);
+    await page.fill(`#${form}-y`, y);
+    await page.press(`#${form}-y`, 'Enter');
+    assert.equal(await text(page, 'said'), said);
+    assert.equal(await query(page), scene + '&box=5,10,15,25');
+  }
+  await page.waitForFunction(() => document.getElementById('outcome').textContent === 'start point is inside box.');
 });
 
 test('?frame frames the teaching view', async () => {

@@ -1,0 +1,228 @@
+// The page's input: the menu, the pointer, touch and keys on the picture, and the console
+// panel's answers, each handed to the program as the desktop's callbacks would hand it.
+// Put into the page's script after page.js, whose helpers it uses.
+
+function buildMenu() {
+  for (const line of call('webMenuEntries', [], 'string').split('\n').filter(Boolean)) {
+    const [label, value] = line.split('\t');
+    const entry = document.createElement('li');
+    entry.textContent = label;
+    if (label.startsWith('-')) {
+      entry.setAttribute('role', 'separator');
+    } else {
+      entry.setAttribute('role', 'menuitem');
+      entry.tabIndex = -1;
+      entry.dataset.value = value;
+      // Released over an entry, as a right button held from the press; or clicked.
+      entry.addEventListener('pointerup', (event) => {
+        event.stopPropagation();
+        pick(Number(value));
+      });
+      entry.addEventListener('click', () => $('menu').hidden || pick(Number(value)));
+    }
+    $('menu').append(entry);
+  }
+}
+
+const entries = () => [...$('menu').querySelectorAll('[role=menuitem]')];
+
+// Opens the menu at (x, y) CSS pixels over the picture, kept within it; from the
+// keyboard, with its first entry focused.
+function openMenu(x, y, byKeyboard) {
+  if (waiting) {
+    // The picture waits with the dialogue; so does the menu.
+    toConsole('the menu waits until the question above is answered\n');
+    return;
+  }
+  const menu = $('menu');
+  menu.hidden = false;
+  const stage = $('stage');
+  menu.style.left = Math.max(0, Math.min(x, stage.clientWidth - menu.offsetWidth)) + 'px';
+  menu.style.top = Math.max(0, Math.min(y, stage.clientHeight - menu.offsetHeight)) + 'px';
+  $('menubutton').setAttribute('aria-expanded', 'true');
+  if (byKeyboard) {
+    entries()[0].focus();
+  }
+}
+
+// Closes the menu; focus goes back to the picture if it was in the menu.
+function closeMenu(refocus) {
+  const menu = $('menu');
+  if (menu.hidden) {
+    return;
+  }
+  const inside = menu.contains(document.activeElement);
+  menu.hidden = true;
+  $('menubutton').setAttribute('aria-expanded', 'false');
+  if (inside || refocus === true) {
+    $('scene').focus({ preventScroll: true });
+  }
+  redraw();
+}
+
+// The menu's own keys: arrows, Home and End move, Enter and Space pick, Escape and Tab close.
+function menuKey(event) {
+  const all = entries();
+  const at = all.indexOf(document.activeElement);
+  const moves = { ArrowDown: at + 1, ArrowUp: at - 1, Home: 0, End: all.length - 1 };
+  if (event.key in moves) {
+    all[(moves[event.key] + all.length) % all.length].focus();
+  } else if ((event.key === 'Enter' || event.key === ' ') && at >= 0) {
+    pick(Number(all[at].dataset.value));
+  } else if (event.key === 'Escape' || event.key === 'Tab') {
+    closeMenu(true);
+  } else {
+    return;
+  }
+  event.preventDefault();
+}
+
+// Where an event lies on the picture: CSS pixels, and the program's window pixels.
+function placeOf(event) {
+  const box = $('scene').getBoundingClientRect();
+  const x = event.clientX - box.left;
+  const y = event.clientY - box.top;
+  return { x, y, at: [Math.round(x * WIDE / box.width), Math.round(y * HIGH / box.height)] };
+}
+
+// What the last input came from, and how to use the picture with it.
+const HOW_TO = {
+  mouse: 'Mouse: choose a plane with its button, then drag on the picture to move it; right-click for the menu. In the teaching view drag the cyan dot or arrow head, and the wheel zooms.',
+  touch: 'Touch: tap an edge of the box and drag to move its plane; hold a finger still for the menu. In the teaching view drag the cyan dot or arrow head, and pinch to zoom.',
+  keyboard: 'Keyboard: Tab to the picture, then w d a s choose the top, bottom, left or right plane, h prints help, Shift+F10 opens the menu; in the teaching view n and p walk the steps, Esc shows them all, f frames and r unframes.',
+};
+function usedInput(kind) {
+  if ($('howto').textContent !== HOW_TO[kind]) {
+    $('howto').textContent = HOW_TO[kind];
+  }
+}
+
+function wireStage() {
+  const scene = $('scene');
+  // The pointers down on the picture, for a pinch; the long press's timer.
+  const down = new Map();
+  let pinched = 0;
+  let holding = null;
+  const cancelHold = () => clearTimeout(holding);
+  scene.addEventListener('contextmenu', (event) => event.preventDefault());
+  scene.addEventListener('pointerdown', (event) => {
+    usedInput(event.pointerType === 'mouse' ? 'mouse' : 'touch');
+    closeMenu();
+    const place = placeOf(event);
+    if (event.button === 2) {
+      openMenu(place.x, place.y, false);
+      return;
+    }
+    try {
+      scene.setPointerCapture(event.pointerId);
+    } catch {
+      // A pointer the browser no longer tracks drags no further than the canvas.
+    }
+    down.set(event.pointerId, place);
+    cancelHold();
+    if (down.size === 2) {
+      // A second finger: whatever the first held goes, and the two pinch.
+      const [a, b] = [...down.values()];
+      pinched = Math.hypot(a.x - b.x, a.y - b.y);
+      after(call('webPointer', [0, 0, ...a.at, 0]));
+      return;
+    }
+    const touch = event.pointerType === 'mouse' ? 0 : 1;
+    if (touch) {
+      holding = setTimeout(() => {
+        after(call('webPointer', [0, 0, ...place.at, 0]));
+        down.clear();
+        openMenu(place.x, place.y, false);
+      }, LONG_PRESS);
+    }
+    after(call('webPointer', [event.button, 1, ...place.at, touch]));
+  });
+  scene.addEventListener('pointermove', (event) => {
+    if (!down.has(event.pointerId)) {
+      return;
+    }
+    const place = placeOf(event);
+    const from = down.get(event.pointerId);
+    if (Math.hypot(place.x - from.x, place.y - from.y) > 8) {
+      cancelHold();
+    }
+    if (down.size === 2) {
+      down.set(event.pointerId, place);
+      const [a, b] = [...down.values()];
+      const apart = Math.hypot(a.x - b.x, a.y - b.y);
+      const middle = [Math.round((a.at[0] + b.at[0]) / 2), Math.round((a.at[1] + b.at[1]) / 2)];
+      // Each quarter the fingers spread or close is a step of the wheel about their middle.
+      if (apart > pinched * 1.25 || apart < pinched * 0.8) {
+        after(call('webPointer', [apart > pinched ? 3 : 4, 1, ...middle, 0]));
+        pinched = apart;
+      }
+      return;
+    }
+    // The left button (or a touch or pen) and the middle one drag.
+    if ((event.buttons & 5) !== 0) {
+      after(call('webMotion', place.at));
+    }
+  });
+  const up = (event) => {
+    cancelHold();
+    const was = down.delete(event.pointerId);
+    if (was && down.size === 0 && event.button !== 2) {
+      after(call('webPointer', [event.button, 0, ...placeOf(event).at, 0]));
+    }
+  };
+  scene.addEventListener('pointerup', up);
+  scene.addEventListener('pointercancel', up);
+  scene.addEventListener('wheel', (event) => {
+    event.preventDefault();
+    after(call('webPointer', [event.deltaY < 0 ? 3 : 4, 1, ...placeOf(event).at, 0]));
+  }, { passive: false });
+  document.addEventListener('pointerdown', (event) => {
+    if (!$('stage').contains(event.target) && event.target !== $('menubutton')) {
+      closeMenu();
+    }
+  });
+  $('menu').addEventListener('keydown', menuKey);
+}
+
+function wireKeys() {
+  document.addEventListener('keydown', (event) => {
+    // Keys belong to the scene only when no other control has the focus.
+    const own = event.target === document.body || event.target === $('scene');
+    if (!own || event.ctrlKey || event.altKey || event.metaKey) {
+      return;
+    }
+    usedInput('keyboard');
+    if (event.key === 'ContextMenu' || (event.key === 'F10' && event.shiftKey)) {
+      event.preventDefault();
+      openMenu(8, 8, true);
+      return;
+    }
+    if (event.key === 'Escape' && !$('menu').hidden) {
+      closeMenu(true);
+      return;
+    }
+    if (event.key === 'Escape' || event.key.length === 1) {
+      press(event.key);
+    }
+  });
+  $('answer').addEventListener('keydown', (event) => {
+    if (event.key === 'Escape') {
+      $('answer').value = '';
+      waiting = !call('webCancel') && waiting;
+      after(true);
+      return;
+    }
+    if (event.key !== 'Enter') {
+      return;
+    }
+    const line = $('answer').value;
+    $('answer').value = '';
+    if (tooLong('an answer', line)) {
+      return;
+    }
+    if (call('webAnswer', [line])) {
+      waiting = false;
+    }
+    after(true);
+  });
+}
