@@ -1,6 +1,6 @@
 // Figures for the web edition in headless Chromium: the page's size, the time from loading
-// it to its first frame, and the main thread's work and frames a second at rest on a hit
-// and while the ray misses. Prints figures; asserts nothing.
+// it to its first frame, and the main thread's work, frames and painted frames a second at
+// rest on a hit and while the ray misses. Prints figures; asserts nothing.
 import { statSync } from 'node:fs';
 import { pathToFileURL } from 'node:url';
 
@@ -32,11 +32,13 @@ for (const [name, query] of [['at rest on a hit', ''], ['while the ray misses', 
   await tab.waitForTimeout(500);
   const busy = async () => (await cdp.send('Performance.getMetrics')).metrics
     .find((metric) => metric.name === 'TaskDuration').value;
-  const [before, frames] = [await busy(), await tab.evaluate(() => Module.frames)];
+  const counts = () => tab.evaluate(() => [Module.frames, Module.painted]);
+  const [before, [frames, painted]] = [await busy(), await counts()];
   await tab.waitForTimeout(3000);
   const seconds = ((await busy()) - before) / 3;
-  const rate = ((await tab.evaluate(() => Module.frames)) - frames) / 3;
-  console.log(`${name}: ${(seconds * 1000).toFixed(1)} ms of main-thread work a second, ${rate.toFixed(1)} frames a second`);
+  const [rate, paints] = (await counts()).map((n, i) => (n - [frames, painted][i]) / 3);
+  console.log(`${name}: ${(seconds * 1000).toFixed(1)} ms of main-thread work a second (${(seconds * 100).toFixed(1)} % of a core), `
+    + `${rate.toFixed(1)} frames a second, ${paints.toFixed(1)} of them painted`);
   await tab.close();
 }
 await browser.close();

@@ -203,14 +203,17 @@ EMSCRIPTEN_KEEPALIVE const char* webPrint(const char* words) {
     return give(written([&](std::FILE* out) { printAnswer(options, out); }));
 }
 
-// Paints the current scene's frame; the test's result, so that the page asks for the next
-// frame while the ray misses.
-EMSCRIPTEN_KEEPALIVE int webFrame() {
+// Runs the test on the current scene and, when asked to, paints its frame: the page asks
+// only when something changed since the last frame it painted. The test's result, so that
+// the page asks for the next frame while the ray misses.
+EMSCRIPTEN_KEEPALIVE int webFrame(int paint) {
     const RayTestRecord record = testScene(page.state.scene);
     page.state.lastResult = record.result;
-    const FrameLayout frame = layoutFrame(page.state, record);
-    paintWebFrame(page.painter, frame);
-    page.frameTexts = frame.texts;
+    if (paint != 0) {
+        const FrameLayout frame = layoutFrame(page.state, record);
+        paintWebFrame(page.painter, frame);
+        page.frameTexts = frame.texts;
+    }
     return page.state.lastResult;
 }
 

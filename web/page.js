@@ -8,7 +8,8 @@ const WIDE = 640;
 const HIGH = 480;
 let waiting = false;
 let scheduled = false;
-let wordsAt = -Infinity;
+// Whether the next frame paints: something changed since the last one painted.
+let stale = true;
 // The longest answer line or link query handed to the program; longer ones are refused
 // here, before they reach it.
 const LONGEST = 10000;
@@ -45,8 +46,14 @@ function tooLong(what, text) {
   return true;
 }
 
-// Asks for a frame, unless one is asked for already or a dialogue waits for answers.
+// Asks for a frame that paints, after input or a new size.
 function redraw() {
+  stale = true;
+  schedule();
+}
+
+// Asks for a frame, unless one is asked for already or a dialogue waits for answers.
+function schedule() {
   if (!scheduled && !waiting) {
     scheduled = true;
     requestAnimationFrame(frame);
@@ -57,26 +64,26 @@ function redraw() {
 // second, as the desktop's resting pace. Input asks for its frame at once.
 const MISS_INTERVAL = 1000 / 30;
 
-// Draws a frame; while the ray misses, the next one follows, no sooner than the miss's pace.
+// A frame: the test runs, and the picture is painted if anything changed since the last
+// one; while the ray misses, the next frame follows, no sooner than the miss's pace. The
+// frame that paints also gives the picture in words and announces a new outcome.
 function frame() {
   scheduled = false;
   if (waiting) {
     return;
   }
-  Module.frames = (Module.frames || 0) + 1;
   const started = performance.now();
+  const painting = stale;
+  stale = false;
+  Module.frames = (Module.frames || 0) + 1;
+  Module.painted = (Module.painted || 0) + (painting ? 1 : 0);
   Module.firstFrameAt = Module.firstFrameAt || started;
-  const missing = call('webFrame') === 0;
-  if (missing) {
-    setTimeout(redraw, Math.max(0, started + MISS_INTERVAL - performance.now()));
+  if (call('webFrame', [painting ? 1 : 0]) === 0) {
+    setTimeout(schedule, Math.max(0, started + MISS_INTERVAL - performance.now()));
   }
-  // The same frame in words, at most four times a second while a miss redraws; the
-  // outcome is announced when it changes.
-  const now = performance.now();
-  if (missing && now - wordsAt < 250) {
+  if (!painting) {
     return;
   }
-  wordsAt = now;
   const words = call('webFrameWords', [], 'string');
   const outcome = words.slice(0, words.indexOf('\n'));
   if ($('outcome').textContent !== outcome) {
