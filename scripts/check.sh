@@ -94,6 +94,10 @@ lintian --fail-on error "$deb"
 dpkg-deb -f "$deb" Depends
 DEBIAN_FRONTEND=noninteractive apt-get install -y "$root/$deb" >/dev/null
 installed=$(dpkg -L ray-box-collision)
+# Every picture the installed README shows is installed beside it.
+for picture in $(grep -o 'docs/[a-z-]*\.\(png\|gif\)' README.md | sort -u); do
+  [ -f "/usr/share/doc/ray-box-collision/$picture" ] || { echo "not installed: $picture"; exit 1; }
+done
 (
   cd /
   ray-box-collision --version | head -n 1

@@ -53,10 +53,16 @@ import { pathToFileURL } from 'node:url';
 const { chromium } = await import(`${process.cwd()}/tests/web/node_modules/playwright-core/index.mjs`);
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
   args: ['--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking'] });
-const page = await browser.newPage({ viewport: { width: 680, height: 780 } });
-await page.goto(pathToFileURL('build-web/ray-box-collision.html').href + '?explain&start=2,3.5&dir=1,0.2');
-await page.waitForFunction(() => window.Module?.frames > 0);
-await page.keyboard.press('h');
-await page.screenshot({ path: 'docs/web.png' });
+// A laptop's screen with a mouse, and a phone's, touch and twice the pixels.
+for (const [name, device] of [['web', { viewport: { width: 1366, height: 768 } }],
+  ['web-phone', { viewport: { width: 375, height: 667 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true }]]) {
+  const page = await browser.newPage(device);
+  await page.goto(pathToFileURL('build-web/ray-box-collision.html').href + '?explain&start=2,3.5&dir=1,0.2');
+  await page.waitForFunction(() => window.Module?.frames > 0);
+  await page.getByRole('button', { name: 'help' }).click();
+  await page.getByRole('button', { name: 'next step' }).click();
+  await page.evaluate(() => window.scrollTo(0, 0));
+  await page.screenshot({ path: `docs/${name}.png`, scale: 'css' });
+}
 await browser.close();
 WEB

@@ -30,7 +30,7 @@ const toQuery = (words) => '?' + words.join(' ').split(/ ?--/).filter(Boolean)
 
 // The page with a URL query, once its first frame is drawn: by default as wide as puts the
 // picture at its own 640 x 480 pixels, one to one; or on a device of these settings.
-async function open(query = '', device = { viewport: { width: 672, height: 900 } }) {
+async function open(query = '', device = { viewport: { width: 672, height: 1400 } }) {
   const page = await browser.newPage(device);
   page.on('request', (request) => requests.push(request.url()));
   await page.goto(pathToFileURL(PAGE).href + query);
