@@ -7,7 +7,8 @@
 // - Units: window pixels from the bottom-left corner, everything; view says which part of
 //   the scene they show, for those who need to know.
 // - Order, each over the one before: clear to black; the box (corners red, green, blue,
-//   yellow, blended smoothly); the teaching view's lines, then its texts; the segment
+//   yellow, blended smoothly); the teaching view's lines, then its texts, each on a black
+//   plate of its box, so that it reads as well over the box as beside it; the segment
 //   (yellow, segmentWidth pixels wide); the marks, the start dot and the arrow head
 //   (arrowColour); the frame's own texts. Teaching lines are drawn without
 //   antialiasing, so that they never blend into a text's pixels.

@@ -123,7 +123,8 @@ void drawMark(const MarkItem& mark) {
 } // namespace
 
 // The layout in the order that keeps texts on top: the box; the teaching view's lines and
-// texts; the segment; the marks and the ray's handles over it; the frame's own texts.
+// texts on their plates; the segment; the marks and the ray's handles over it; the
+// frame's own texts.
 void paintFrame(const FrameLayout& frame) {
     glClear(GL_COLOR_BUFFER_BIT);
     drawBox(frame);
@@ -133,6 +134,8 @@ void paintFrame(const FrameLayout& frame) {
         glDisable(GL_BLEND);
         drawLines(frame.lines);
         for (const TextItem& text : frame.teachingTexts) {
+            glColor3f(0, 0, 0);
+            glRectd(text.box.x0, text.box.y0, text.box.x1, text.box.y1);
             drawTextItem(text);
         }
     }

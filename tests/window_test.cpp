@@ -356,6 +356,9 @@ const std::tuple<const char*, int, int, int, const char*, std::uint32_t> TEACHIN
     {"--start 3 6 --dir 1 0", PLANE_NONE, 90, 96, "", CYAN},   // the arrow head
     {"--start 3 6 --dir 1 0", PLANE_NONE, 84, 99, "", CYAN},   // its crossing of x = 5
     {"--start 3 6 --dir 1 0", PLANE_TOP, 160, 401, "", WHITE}, // the selected plane
+    // Over the box, a label on its black plate: below its first letter's baseline, black.
+    {"--box 0 0 40 30 --start -1 12 --dir 1 0", PLANE_NONE, 4, 72, "x = 0, t = 1", WHITE},
+    {"--box 0 0 40 30 --start -1 12 --dir 1 0", PLANE_NONE, 5, 69, "", 0},
 };
 
 TEST(Frame, TeachingView) {
