@@ -87,8 +87,8 @@ function placeOf(event) {
 
 // What the last input came from, and how to use the picture with it.
 const HOW_TO = {
-  mouse: 'Mouse: choose a plane with its button, then drag on the picture to move it; right-click for the menu. In the teaching view drag the cyan dot or arrow head, and the wheel zooms.',
-  touch: 'Touch: tap an edge of the box and drag to move its plane; hold a finger still for the menu. In the teaching view drag the cyan dot or arrow head, and pinch to zoom.',
+  mouse: 'Mouse: choose a plane with its button, then drag on the picture to move it; right-click for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and the wheel zooms.',
+  touch: 'Touch: tap an edge of the box and drag to move its plane; hold a finger still for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and pinch to zoom.',
   keyboard: 'Keyboard: Tab to the picture, then w d a s choose the top, bottom, left or right plane, h prints help, Shift+F10 opens the menu; in the teaching view n and p walk the steps, Esc shows them all, f frames and r unframes.',
 };
 function usedInput(kind) {
