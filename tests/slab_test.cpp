@@ -1,0 +1,187 @@
+// The slab test against hand-worked cases of its formula, its words, and where it parts
+// from the candidate-plane test.
+#include "core/ray_box.h"
+#include "core/slab.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr float INF = std::numeric_limits<float>::infinity();
+constexpr float NAN_ = std::numeric_limits<float>::quiet_NaN();
+constexpr float BOX_MIN[3] = {5, 10, 0};
+constexpr float BOX_MAX[3] = {15, 25, 0};
+
+// A ray against the start-up box, the slab test's answer worked by hand from its formula,
+// the candidate planes' outcome, and the start of the disagreement's cause, if any.
+struct Case {
+    const char* name;
+    float origin[3];
+    float dir[3];
+    RayTestResult slab;
+    float tnear;
+    float hit[3];
+    RayTestResult candidate;
+    const char* cause;
+};
+
+const Case CASES[] = {
+    // x: 1/d = 2, t in [12, 32]; y: [9.5, 24.5]; z: 0 * inf is NaN twice, dropped.
+    {"the start-up ray", {-1, 0.5f, 0}, {0.5f, 1, 0}, RAY_HIT, 12, {5, 12.5f, 0}, RAY_HIT, ""},
+    // x: (5 - 5) * inf is NaN, fmin(NaN, inf) = inf: the slab collapses.
+    {"on a face plane, still along it",
+     {5, 12, 0},
+     {0, 1, 0},
+     RAY_MISS,
+     INF,
+     {},
+     RAY_INSIDE,
+     "a start on a face plane"},
+    {"grazing along a face",
+     {0, 10, 0},
+     {1, 0, 0},
+     RAY_MISS,
+     INF,
+     {},
+     RAY_HIT,
+     "a start on a face plane"},
+    // x: 1/-0 = -inf: t1 = 0 * -inf is NaN, t2 = -inf, so tfar = -inf; y: [-2, 13].
+    {"on a face plane, -0 along it",
+     {5, 12, 0},
+     {-0.0f, 1, 0},
+     RAY_MISS,
+     -2,
+     {},
+     RAY_INSIDE,
+     "a start on a face plane"},
+    // x: [0, 10]; y: 0 direction within the slab, every t: entered at t = 0.
+    {"on the min face, moving in",
+     {5, 12, 0},
+     {1, 0, 0},
+     RAY_HIT,
+     0,
+     {5, 12, 0},
+     RAY_INSIDE,
+     "a start on the boundary"},
+    {"inside", {10, 20, 0}, {1, 0, 0}, RAY_INSIDE, -5, {}, RAY_INSIDE, ""},
+    {"behind", {20, 12, 0}, {1, 0, 0}, RAY_MISS, -15, {}, RAY_MISS, ""},
+    // x and z NaN, dropped; y every t: nothing is left to exclude the ray.
+    {"a NaN start", {NAN_, 12, 0}, {1, 0, 0}, RAY_INSIDE, -INF, {}, RAY_MISS, "a NaN input"},
+    {"a NaN direction", {-1, 12, 0}, {NAN_, 1, 0}, RAY_INSIDE, -2, {}, RAY_MISS, "a NaN input"},
+    // x: 1 / 1e-45 is inf, t = 6 * inf: an entry at inf is no entry.
+    {"an entry at infinity", {-1, 12, 0}, {1e-45f, 0, 0}, RAY_MISS, INF, {}, RAY_MISS, ""},
+    {"an infinite start", {-INF, 12, 0}, {1, 0, 0}, RAY_MISS, INF, {}, RAY_MISS, ""},
+    // y: 0 direction outside [10, 25]: (10 - 5) * inf = inf, so no t at all.
+    {"still, beside the box", {-1, 5, 0}, {1, 0, 0}, RAY_MISS, INF, {}, RAY_MISS, ""},
+};
+
+TEST(Slab, HandWorkedCases) {
+    for (const Case& c : CASES) {
+        SlabTestRecord record;
+        EXPECT_EQ(slabIntersect(BOX_MIN, BOX_MAX, c.origin, c.dir, record), c.slab) << c.name;
+        EXPECT_EQ(record.result, c.slab) << c.name;
+        EXPECT_EQ(record.tnear, c.tnear) << c.name;
+        for (int i = 0; i < 3 && c.slab == RAY_HIT; ++i) {
+            EXPECT_EQ(record.hit[i], c.hit[i]) << c.name << " " << i;
+        }
+        RayTestRecord candidate;
+        EXPECT_EQ(rayBoxIntersect(BOX_MIN, BOX_MAX, c.origin, c.dir, candidate), c.candidate)
+            << c.name;
+        const std::string differ =
+            disagreement(candidate, record, BOX_MIN, BOX_MAX, c.origin, c.dir);
+        EXPECT_EQ(differ.find(std::string("(") + c.cause) != std::string::npos, c.cause[0] != '\0')
+            << c.name << ": " << differ;
+        EXPECT_EQ(differ.empty(), c.candidate == c.slab) << c.name;
+    }
+}
+
+// A crossed box is put in order by the slab test: it enters at the lower plane, where the
+// candidate planes enter at the one named min.
+TEST(Slab, CrossedBox) {
+    const float lo[3] = {15, 10, 0};
+    const float hi[3] = {5, 25, 0};
+    const float origin[3] = {0, 12, 0};
+    const float dir[3] = {1, 0, 0};
+    SlabTestRecord slab;
+    RayTestRecord candidate;
+    EXPECT_EQ(slabIntersect(lo, hi, origin, dir, slab), RAY_HIT);
+    EXPECT_EQ(rayBoxIntersect(lo, hi, origin, dir, candidate), RAY_HIT);
+    EXPECT_EQ(slab.hit[0], 5);
+    EXPECT_EQ(candidate.hit[0], 15);
+}
+
+TEST(Slab, StepsInWords) {
+    const auto words = [](const float origin[3], const float dir[3]) {
+        SlabTestRecord record;
+        slabIntersect(BOX_MIN, BOX_MAX, origin, dir, record);
+        std::string text;
+        for (const std::string& line : explainSlab(record, BOX_MIN, BOX_MAX, origin, dir)) {
+            text += line + "\n";
+        }
+        return text;
+    };
+    EXPECT_EQ(words(CASES[0].origin, CASES[0].dir),
+              "x: slab [5, 15]: t from 12 to 32\n"
+              "y: slab [10, 25]: t from 9.5 to 24.5\n"
+              "z: direction 0, start 0 within [0, 0]: 0 · ∞ is NaN at both planes, fmin and "
+              "fmax drop them: every t\n"
+              "overlap: t from 12 to 24.5, entered ahead: hit at t = 12\n"
+              "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }\n");
+    const std::string collapsed = words(CASES[2].origin, CASES[2].dir);
+    EXPECT_NE(collapsed.find("y: direction 0, start 10 on the plane y = 10: 0 · ∞ is NaN: fmin "
+                             "drops it, and the other plane leaves t from inf to inf\n"),
+              std::string::npos)
+        << collapsed;
+    EXPECT_NE(collapsed.find("overlap: t from inf to 15: empty, the ray misses the box\n"),
+              std::string::npos)
+        << collapsed;
+    const float behind[3] = {20, 12, 0};
+    const float along[3] = {1, 0, 0};
+    EXPECT_NE(words(behind, along).find("overlap: t from -15 to -5: behind the start"),
+              std::string::npos);
+}
+
+// With finite inputs away from the boundary, the two methods agree on the outcome.
+TEST(Slab, AgreesAwayFromTheBoundary) {
+    std::mt19937 rng(25);
+    std::uniform_real_distribution<float> coordinate(-20, 40);
+    std::uniform_real_distribution<float> component(-1, 1);
+    int compared = 0;
+    for (int n = 0; n < 200000; ++n) {
+        float lo[3] = {coordinate(rng), coordinate(rng), coordinate(rng)};
+        float hi[3] = {coordinate(rng), coordinate(rng), coordinate(rng)};
+        const float origin[3] = {coordinate(rng), coordinate(rng), coordinate(rng)};
+        const float dir[3] = {component(rng), component(rng), component(rng)};
+        bool near = false;
+        for (int i = 0; i < 3; ++i) {
+            if (lo[i] > hi[i]) {
+                std::swap(lo[i], hi[i]);
+            }
+            near =
+                near || std::abs(origin[i] - lo[i]) < 1e-3f || std::abs(origin[i] - hi[i]) < 1e-3f;
+        }
+        RayTestRecord candidate;
+        SlabTestRecord slab;
+        rayBoxIntersect(lo, hi, origin, dir, candidate);
+        slabIntersect(lo, hi, origin, dir, slab);
+        // The exact line's distance to the box's edges, where rounding may tip either way.
+        for (const float* point : {candidate.hit, slab.hit}) {
+            for (int i = 0; i < 3 && (candidate.result == RAY_HIT || slab.result == RAY_HIT); ++i) {
+                near = near || std::abs(point[i] - lo[i]) < 1e-3f ||
+                       std::abs(point[i] - hi[i]) < 1e-3f;
+            }
+        }
+        if (!near) {
+            ++compared;
+            ASSERT_EQ(candidate.result, slab.result) << n;
+        }
+    }
+    EXPECT_GT(compared, 150000);
+}
+
+} // namespace
