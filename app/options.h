@@ -1,6 +1,7 @@
 // The program's command line: a scene to start on, a snapshot to take, or the usage text.
 #pragma once
 
+#include "app/shown_word.h"
 #include "app/state.h"
 
 #include <cstdio>
@@ -49,10 +50,6 @@ struct Options {
 // the rest) are passed over, so that glutInit can still take them. Parsing stops at the
 // first refusal or at --help.
 Options parseOptions(int argc, const char* const* argv);
-
-// A word as a message shows it: control characters and bytes that are no UTF-8 character
-// escaped (\n, \x1b), cut after 60 characters with an ellipsis.
-std::string shownWord(const std::string& word);
 
 // Writes what the options ask for into the state: the scene over what it holds, the about
 // line, the teaching view with its framing and step.
