@@ -27,8 +27,9 @@ int glutOptionValues(const std::string& word) {
 
 // Whether a word is one of the program's or GLUT's option words.
 bool isOptionWord(const std::string& word) {
-    const auto own = {"--start",   "--dir",   "--box",  "--about", "--snapshot", "--print",
-                      "--explain", "--frame", "--step", "--help",  "--version"};
+    const auto own = {"--start",   "--dir",   "--box",    "--about", "--snapshot", "--print",
+                      "--explain", "--frame", "--step",   "--help",  "--version",  "--method",
+                      "--rays",    "--jobs",  "--differ", "--corpus"};
     return glutOptionValues(word) >= 0 || std::find(own.begin(), own.end(), word) != own.end();
 }
 
@@ -86,8 +87,47 @@ bool parseGeometry(const std::string& text, Geometry& geometry) {
     return true;
 }
 
+// Refuses what cannot go with --rays or --corpus, which answer alone, naming one of them.
+Options refuseOracleCombinations(Options& options, const std::string& glutOption) {
+    const bool corpus = options.corpus;
+    const std::pair<bool, const char*> others[] = {
+        {options.print, "'--print'"},
+        {!options.snapshot.empty(), "'--snapshot'"},
+        {options.about, "'--about'"},
+        {options.explain, "'--explain'"},
+        {options.hasStart, "'--start'"},
+        {options.hasDir, "'--dir'"},
+        {options.hasBox, "'--box'"},
+        {!glutOption.empty(), "a window's option"},
+        {corpus && !options.rays.empty(), "'--rays'"},
+        {corpus && options.hasMethod, "'--method'"},
+        {corpus && options.jobs > 0, "'--jobs'"},
+        {corpus && options.differ, "'--differ'"},
+    };
+    for (const auto& [given, word] : others) {
+        if (given) {
+            return refuse(options, "option '", corpus ? "--corpus" : "--rays", "' cannot go with ",
+                          word);
+        }
+    }
+    if (options.differ && !options.bothMethods) {
+        return refuse(options, "option '--differ' needs '--method both'");
+    }
+    return options;
+}
+
 // Refuses options that make no sense together, naming one of them.
 Options refuseCombinations(Options& options, const std::string& glutOption) {
+    if (options.corpus || !options.rays.empty()) {
+        return refuseOracleCombinations(options, glutOption);
+    }
+    for (const auto& [given, word] :
+         {std::pair{options.jobs > 0, "--jobs"}, std::pair{options.differ, "--differ"},
+          std::pair{options.bothMethods, "--method both"}}) {
+        if (given) {
+            return refuse(options, "option '", word, "' needs '--rays'");
+        }
+    }
     // The walk and the framed view belong to the teaching view in the window.
     for (const auto& [given, word] :
          {std::pair{options.frame, "--frame"}, std::pair{options.step > 0, "--step"}}) {
@@ -129,6 +169,34 @@ bool takeValues(Options& options, const std::string& word, int argc, const char*
                    "')");
             return false;
         }
+    }
+    if (word == "--method") {
+        const std::string value = i + 1 < argc ? argv[++i] : "";
+        if (value != "candidate" && value != "slab" && value != "both") {
+            refuse(options, "option '--method' needs candidate, slab or both, not '",
+                   shownWord(value), "'");
+            return false;
+        }
+        options.method = value == "slab" ? METHOD_SLAB : METHOD_CANDIDATE;
+        options.bothMethods = value == "both";
+    }
+    if (word == "--rays") {
+        if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+            refuse(options, "option '--rays' needs a file name, or - for standard input");
+            return false;
+        }
+        options.rays = argv[++i];
+    }
+    if (word == "--jobs") {
+        float jobs = 0;
+        const std::string value = i + 1 < argc ? argv[++i] : "";
+        if (parseNumber(value, jobs) != NUMBER_OK || jobs < 1 || jobs > 1024 ||
+            jobs != static_cast<float>(static_cast<int>(jobs))) {
+            refuse(options, "option '--jobs' needs a number of jobs from 1 to 1024, not '",
+                   shownWord(value), "'");
+            return false;
+        }
+        options.jobs = static_cast<int>(jobs);
     }
     if (word == "--step") {
         float step = 0;
@@ -212,6 +280,9 @@ Options parseOptions(int argc, const char* const* argv) {
         options.hasStart = options.hasStart || word == "--start";
         options.hasDir = options.hasDir || word == "--dir";
         options.hasBox = options.hasBox || word == "--box";
+        options.hasMethod = options.hasMethod || word == "--method";
+        options.differ = options.differ || word == "--differ";
+        options.corpus = options.corpus || word == "--corpus";
         if (!takeValues(options, word, argc, argv, i)) {
             return options;
         }
@@ -240,6 +311,7 @@ void applyOptions(const Options& options, AppState& state) {
         state.aboutShown = 1;
     }
     state.teachingView = options.explain;
+    state.method = options.method;
     resetView(state);
     if (options.frame) {
         frameScene(state);
@@ -262,15 +334,15 @@ void printAnswer(const Options& options, std::FILE* out) {
     AppState state;
     applyOptions(options, state);
     const Scene& scene = state.scene;
-    const RayTestRecord record = testScene(scene);
     if (options.explain) {
-        for (const std::string& line :
-             explainSteps(record, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart,
-                          scene.rayDir, givenDirection(scene))) {
+        for (const std::string& line : sceneSteps(scene, options.method)) {
             std::fprintf(out, "%s\n", line.c_str());
         }
+    } else if (options.method == METHOD_SLAB) {
+        const SlabTestRecord slab = testSceneSlab(scene);
+        std::fprintf(out, "%s\n", outcomeOf(slab.result, slab.hit).c_str());
     } else {
-        std::fprintf(out, "%s\n", outcomeText(record).c_str());
+        std::fprintf(out, "%s\n", outcomeText(testScene(scene)).c_str());
     }
 }
 
@@ -308,6 +380,17 @@ void printUsage(std::FILE* out) {
                "  --frame                    with --explain in the window, frame the scene: the\n"
                "                             box, the start and the entry point in view\n"
                "  --step N                   with --explain in the window, show step N alone\n"
+               "  --method candidate|slab    the test used: the candidate planes (the default)\n"
+               "                             or the slab test; where the two disagree, the\n"
+               "                             steps say so\n"
+               "  --rays FILE                answer every ray in FILE (- for standard input),\n"
+               "                             12 numbers a line (origin, direction, box min and\n"
+               "                             max, each x y z; decimal, hex, inf or nan), as CSV;\n"
+               "                             the direction is used as given\n"
+               "  --method both              with --rays, both tests and whether they agree\n"
+               "  --jobs N                   with --rays, N threads (default one a core)\n"
+               "  --differ                   with --rays --method both, only disagreements\n"
+               "  --corpus                   print rays that break ray-box tests, a class each\n"
                "  --help                     print this text and exit\n"
                "  --version                  print the version and licence and exit\n"
                "GLUT's own options, such as -display DISPLAY, are taken as well.\n"

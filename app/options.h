@@ -39,6 +39,16 @@ struct Options {
     float dir[2] = {};
     float box[4] = {}; // minX, minY, maxX, maxY
     std::string snapshot;
+    // --method: the test used, or with --rays both side by side.
+    bool hasMethod = false;
+    Method method = METHOD_CANDIDATE;
+    bool bothMethods = false;
+    // --rays FILE ("-" for standard input), its --jobs (0: one a core) and --differ;
+    // --corpus.
+    std::string rays;
+    int jobs = 0;
+    bool differ = false;
+    bool corpus = false;
     Geometry geometry; // from GLUT's -geometry option
     // The value of GLUT's -display option; empty when DISPLAY names the display.
     std::string display;

@@ -1,6 +1,8 @@
 // The scene's start-up values, and what changes it.
 #include "app/scene.h"
 
+#include "core/explain.h"
+
 void createBox(Scene& scene) {
     const Scene defaults;
     for (int i = 0; i < 6; ++i) {
@@ -49,6 +51,39 @@ RayTestRecord testScene(const Scene& scene) {
     RayTestRecord record;
     rayBoxIntersect(&scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir, record);
     return record;
+}
+
+SlabTestRecord testSceneSlab(const Scene& scene) {
+    SlabTestRecord record;
+    slabIntersect(&scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir, record);
+    return record;
+}
+
+std::vector<std::string> sceneSteps(const Scene& scene, Method method) {
+    const float* lo = &scene.boxPlanes[0];
+    const float* hi = &scene.boxPlanes[3];
+    const RayTestRecord candidate = testScene(scene);
+    const SlabTestRecord slab = testSceneSlab(scene);
+    std::vector<std::string> lines;
+    if (method == METHOD_SLAB) {
+        const std::vector<std::string> steps =
+            explainSteps(candidate, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene));
+        // The direction's line, where there is one, leads the candidate planes' steps too.
+        if (givenDirection(scene) != nullptr) {
+            lines.push_back(steps.front());
+        }
+        const std::vector<std::string> own =
+            explainSlab(slab, lo, hi, scene.rayStart, scene.rayDir);
+        lines.insert(lines.end(), own.begin(), own.end());
+    } else {
+        lines =
+            explainSteps(candidate, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene));
+    }
+    const std::string differ = disagreement(candidate, slab, lo, hi, scene.rayStart, scene.rayDir);
+    if (!differ.empty()) {
+        lines.push_back(differ);
+    }
+    return lines;
 }
 
 const float* givenDirection(const Scene& scene) {

@@ -2,6 +2,10 @@
 #pragma once
 
 #include "core/ray_box.h"
+#include "core/slab.h"
+
+#include <string>
+#include <vector>
 
 // Which plane of the box pointer drags move; any value outside 0..3 means none.
 enum PlaneSelection {
@@ -11,6 +15,10 @@ enum PlaneSelection {
     PLANE_LEFT = 2,
     PLANE_RIGHT = 3
 };
+
+// The ray-box test a frame or an answer uses: the program's own candidate planes, or the
+// slab test most libraries ship.
+enum Method { METHOD_CANDIDATE, METHOD_SLAB };
 
 // Scene units moved per pixel of pointer travel: 25 pixels move a plane one unit.
 constexpr float DRAG_STEP = 0.04f;
@@ -35,6 +43,14 @@ void resetRay(Scene& scene);
 
 // The recorded test of the current scene: boxPlanes against rayStart and rayDir.
 RayTestRecord testScene(const Scene& scene);
+
+// The slab test of the scene's ray and box, recorded.
+SlabTestRecord testSceneSlab(const Scene& scene);
+
+// The steps of the scene's test by this method, a line each (the direction's
+// normalisation first, where it was normalised), and after them the line saying where the
+// two methods disagree, if they do.
+std::vector<std::string> sceneSteps(const Scene& scene, Method method);
 
 // Moves the selected plane (a PlaneSelection) for a pointer travel of (dx, dy) pixels, where
 // dx and dy are the last position minus the new one (so an upward drag has dy > 0).

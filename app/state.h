@@ -24,6 +24,7 @@ struct AppState {
     // or -1 while every step is shown.
     bool teachingView = false;
     int walkStep = -1;
+    Method method = METHOD_CANDIDATE;
     // The teaching view's own view, once framed or zoomed.
     bool viewMoved = false;
     View movedView{};

@@ -43,12 +43,12 @@ std::string axisLine(const SlabTestRecord& record, const float boxMin[3], const 
     }
     std::string line = name + ": direction 0, start " + shortest(o);
     if (nanMin && nanMax) {
-        return line + " within " + box + ": 0 · ∞ is NaN at both planes, fmin and fmax drop " +
+        return line + " within " + box + ": 0 * inf is NaN at both planes, fmin and fmax drop " +
                "them: every t";
     }
     if (nanMin || nanMax) {
         return line + " on the plane " + name + " = " + shortest(o) +
-               ": 0 · ∞ is NaN: fmin drops it, and the other plane leaves " + interval(from, to);
+               ": 0 * inf is NaN: fmin drops it, and the other plane leaves " + interval(from, to);
     }
     const bool within = from == -INF;
     return line + (within ? " within " : " outside ") + box + ": " +
@@ -161,7 +161,7 @@ std::string disagreement(const RayTestRecord& candidate, const SlabTestRecord& s
         cause = "a crossed box: the slab test puts its planes in order, the candidate planes "
                 "do not";
     } else if (onPlaneStill) {
-        cause = "a start on a face plane with a zero direction component: 0 · ∞ is NaN";
+        cause = "a start on a face plane with a zero direction component: 0 * inf is NaN";
     } else if (candidate.result == RAY_INSIDE && slab.result == RAY_HIT && slab.tnear == 0.0f) {
         cause = "a start on the boundary: inside for the candidate planes, entered at t = 0 "
                 "for the slab test";

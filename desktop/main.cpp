@@ -3,6 +3,7 @@
 #include "app/options.h"
 #include "desktop/viewer.h"
 #include "files/output_file.h"
+#include "oracle/rays.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -140,6 +141,33 @@ void onGlutError(const char* format, va_list args) {
     _exit(1);
 }
 
+// --rays: the oracle on the file named, or on standard input for "-".
+int answerRaysOf(const Options& options, unsigned closed) {
+    const bool standard = options.rays == "-";
+    if (standard && (closed & (1U << STDIN_FILENO)) != 0) {
+        std::fprintf(stderr, "ray-box-collision: standard input is closed\n");
+        return 1;
+    }
+    std::FILE* in = standard ? stdin : std::fopen(options.rays.c_str(), "rb");
+    if (in == nullptr) {
+        std::fprintf(stderr, "ray-box-collision: cannot read '%s': %s\n",
+                     shownWord(options.rays).c_str(), std::strerror(errno));
+        return 1;
+    }
+    OracleRun run;
+    run.method = options.bothMethods             ? ORACLE_BOTH
+                 : options.method == METHOD_SLAB ? ORACLE_SLAB
+                                                 : ORACLE_CANDIDATE;
+    run.jobs = options.jobs;
+    run.differ = options.differ;
+    const int status = answerRays(in, stdout, stderr, run);
+    if (!standard) {
+        std::fclose(in);
+    }
+    const int written = finishOutput(stdout);
+    return status != 0 ? status : written;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -157,7 +185,8 @@ int main(int argc, char** argv) {
     // Nor can a snapshot into a closed stream, however its path spells it.
     const int snapshotStream = options.snapshot.empty() ? -1 : namedDescriptor(options.snapshot);
     const bool outputClosed = (closed & (1U << STDOUT_FILENO)) != 0;
-    if ((outputClosed && (options.help || options.version || options.print)) ||
+    if ((outputClosed && (options.help || options.version || options.print || options.corpus ||
+                          !options.rays.empty())) ||
         (snapshotStream >= 0 && snapshotStream <= STDERR_FILENO &&
          (closed & (1U << snapshotStream)) != 0)) {
         const char* const names[] = {"input", "output", "error"};
@@ -176,6 +205,13 @@ int main(int argc, char** argv) {
     if (options.print) {
         printAnswer(options, stdout);
         return finishOutput(stdout);
+    }
+    if (options.corpus) {
+        printCorpus(stdout);
+        return finishOutput(stdout);
+    }
+    if (!options.rays.empty()) {
+        return answerRaysOf(options, closed);
     }
     displayOption = options.display;
     glutInitErrorFunc(onGlutError);

@@ -11,7 +11,7 @@ fuzz_seconds=${FUZZ_SECONDS:-30}
 scripts/install-deps.sh check
 jobs=$(nproc)
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
-own_code=(core app files desktop bench)
+own_code=(core app files oracle desktop bench)
 
 echo "== formatting"
 clang-format-14 --dry-run --Werror "${sources[@]}"

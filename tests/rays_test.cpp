@@ -1,0 +1,191 @@
+// The oracle without a window: its numbers, its answers in order on many jobs, its bad
+// lines, and a reader that has gone.
+#include "oracle/rays.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <tuple>
+#include <utility>
+
+namespace {
+
+// What the oracle writes for this input: its output, its error stream and its status.
+struct Answer {
+    std::string out;
+    std::string err;
+    int status;
+};
+
+Answer answer(const std::string& input, OracleRun run = {}) {
+    std::string copy = input;
+    std::FILE* in = fmemopen(copy.data(), copy.size(), "r");
+    if (copy.empty()) {
+        std::fclose(in);
+        in = std::fopen("/dev/null", "r");
+    }
+    char* out = nullptr;
+    char* err = nullptr;
+    std::size_t outSize = 0;
+    std::size_t errSize = 0;
+    std::FILE* outStream = open_memstream(&out, &outSize);
+    std::FILE* errStream = open_memstream(&err, &errSize);
+    const int status = answerRays(in, outStream, errStream, run);
+    std::fclose(in);
+    std::fclose(outStream);
+    std::fclose(errStream);
+    Answer result{{out, outSize}, {err, errSize}, status};
+    std::free(out);
+    std::free(err);
+    return result;
+}
+
+const char* const HEADER = "line,outcome,t,x,y,z\n";
+const char* const START_UP = "-1 0.5 0 0.5 1 0 5 10 0 15 25 0";
+
+TEST(Rays, NumbersAsTyped) {
+    const float inf = std::numeric_limits<float>::infinity();
+    // Each word, and the float it is read as (NaN stands for a NaN); or refused.
+    const std::pair<const char*, float> read[] = {
+        {"12", 12},     {"-0.5", -0.5f},  {"+3e2", 300},  {".5", 0.5f},
+        {"5.", 5},      {"0x1.8p+3", 12}, {"-0X10", -16}, {"0x1p-149", 1e-45f},
+        {"1e39", inf},  {"-1e39", -inf},  {"1e-50", 0},   {"INF", inf},
+        {"-inf", -inf}, {"NaN", NAN},     {"0.1", 0.1f},  {"16777217", 16777216},
+    };
+    for (const auto& [word, value] : read) {
+        float got = 7;
+        ASSERT_TRUE(readOracleNumber(word, word + std::strlen(word), got)) << word;
+        EXPECT_TRUE(std::isnan(value) ? std::isnan(got) : got == value) << word << ": " << got;
+    }
+    for (const char* word : {"", "abc", "1e", "--1", "+-1", "0x", "0x-1", "1.5abc", "infinity",
+                             "0x1.8p", "1,5", "nan1", "- 1", "e5", "."}) {
+        float got = 7;
+        EXPECT_FALSE(readOracleNumber(word, word + std::strlen(word), got)) << word;
+        EXPECT_EQ(got, 7) << word;
+    }
+}
+
+TEST(Rays, AnswersAndBadLines) {
+    // Input, method, and what the oracle writes; its status is 1 after a bad line.
+    const std::tuple<std::string, OracleMethod, std::string, std::string> cases[] = {
+        {"", ORACLE_CANDIDATE, HEADER, ""},
+        {std::string(START_UP), ORACLE_CANDIDATE, std::string(HEADER) + "1,hit,12,5,12.5,0\n", ""},
+        {"# a comment\n\n \t\n" + std::string(START_UP) + "\n", ORACLE_SLAB,
+         std::string(HEADER) + "4,hit,12,5,12.5,0\n", ""},
+        {"10,20,0, 1,0,0, 5,10,0, 15,25,0\r\n-1\t12 0 1 0 0 5 10 0 15 25 0", ORACLE_CANDIDATE,
+         std::string(HEADER) + "1,inside,,,,\n2,hit,6,5,12,0\n", ""},
+        {"1 2 3\nabc 1\n1 2 3 4 5 6 7 8 9 10 11 12 13\n", ORACLE_CANDIDATE,
+         std::string(HEADER) + "1,error,,,,\n2,error,,,,\n3,error,,,,\n",
+         "ray-box-collision: line 1: 3 numbers, not 12\n"
+         "ray-box-collision: line 2: 'abc' is not a number\n"
+         "ray-box-collision: line 3: more than 12 numbers\n"},
+        {"1\x1b[2J 2", ORACLE_CANDIDATE, std::string(HEADER) + "1,error,,,,\n",
+         "ray-box-collision: line 1: '1\\x1b[2J' is not a number\n"},
+        // On a face plane, still along it: the two methods part; a crossed box: both hit,
+        // at different planes.
+        {"5 12 0 0 1 0 5 10 0 15 25 0\n" + std::string(START_UP) + "\n0 12 0 1 0 0 15 10 0 5 25 0",
+         ORACLE_BOTH,
+         "line,outcome,t,x,y,z,slab_outcome,slab_t,slab_x,slab_y,slab_z,agree,same_point\n"
+         "1,inside,,,,,miss,,,,,no,no\n2,hit,12,5,12.5,0,hit,12,5,12.5,0,yes,yes\n"
+         "3,hit,15,15,12,0,hit,5,5,12,0,yes,no\n",
+         ""},
+    };
+    for (const auto& [input, method, out, err] : cases) {
+        OracleRun run;
+        run.method = method;
+        const Answer got = answer(input, run);
+        EXPECT_EQ(got.out, out) << input;
+        EXPECT_EQ(got.err, err) << input;
+        EXPECT_EQ(got.status, err.empty() ? 0 : 1) << input;
+    }
+}
+
+// Many lines over many jobs and small blocks come out in input order, each once; a line
+// longer than a block is refused and the rest goes on.
+TEST(Rays, InOrderOnEveryJob) {
+    std::string input;
+    std::string expected = HEADER;
+    for (int n = 1; n <= 60000; ++n) {
+        input += std::to_string(n % 40 - 10) + " 12 0 1 0 0 5 10 0 15 25 0\n";
+        const int x = n % 40 - 10;
+        expected += std::to_string(n) + (x < 5     ? ",hit," + std::to_string(5 - x) + ",5,12,0\n"
+                                         : x <= 15 ? ",inside,,,,\n"
+                                                   : ",miss,,,,\n");
+    }
+    for (const int jobs : {1, 3, 8}) {
+        OracleRun run;
+        run.jobs = jobs;
+        EXPECT_EQ(answer(input, run).out, expected) << jobs;
+    }
+    const std::string longLine = std::string(3 << 20, '1') + "\n" + START_UP + "\n";
+    const Answer got = answer(longLine, {});
+    EXPECT_EQ(got.out, std::string(HEADER) + "1,error,,,,\n2,hit,12,5,12.5,0\n");
+    EXPECT_EQ(got.status, 1);
+}
+
+// Only the disagreements, on the corpus: each line a no.
+TEST(Rays, DifferOnTheCorpus) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* corpus = open_memstream(&text, &size);
+    printCorpus(corpus);
+    std::fclose(corpus);
+    std::string input;
+    std::string lines(text, size);
+    std::free(text);
+    int rays = 0;
+    for (std::size_t at = 0, end = 0; (end = lines.find('\n', at)) != std::string::npos;
+         at = end + 1) {
+        const std::string line = lines.substr(at, end - at);
+        // The first twelve columns: the class is words, not a number.
+        input += line[0] == '#' ? line + "\n" : line.substr(0, line.rfind(',')) + "\n";
+        rays += line[0] == '#' ? 0 : 1;
+    }
+    EXPECT_GE(rays, 2000);
+    OracleRun run;
+    run.method = ORACLE_BOTH;
+    run.differ = true;
+    const Answer got = answer(input, run);
+    EXPECT_EQ(got.status, 0) << got.err;
+    int listed = 0;
+    for (std::size_t at = got.out.find('\n') + 1, end = 0;
+         (end = got.out.find('\n', at)) != std::string::npos; at = end + 1) {
+        EXPECT_NE(got.out.substr(at, end - at).find(",no,no"), std::string::npos);
+        ++listed;
+    }
+    EXPECT_GT(listed, 100);
+    EXPECT_LT(listed, rays);
+}
+
+// A reader that has gone wanted no more: no message, no failure.
+TEST(Rays, AReaderThatHasGone) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    std::FILE* out = fdopen(ends[1], "w");
+    std::string input;
+    for (int n = 0; n < 20000; ++n) {
+        input += std::string(START_UP) + "\n";
+    }
+    std::FILE* in = fmemopen(input.data(), input.size(), "r");
+    char* err = nullptr;
+    std::size_t errSize = 0;
+    std::FILE* errStream = open_memstream(&err, &errSize);
+    std::signal(SIGPIPE, SIG_IGN);
+    EXPECT_EQ(answerRays(in, out, errStream, {}), 0);
+    std::fclose(errStream);
+    EXPECT_EQ(std::string(err, errSize), "");
+    std::free(err);
+    std::fclose(in);
+    std::fclose(out);
+}
+
+} // namespace
