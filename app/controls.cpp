@@ -70,9 +70,19 @@ bool teachingKey(AppState& state, unsigned char key) {
     }
 }
 
+// Turns from the candidate planes to the slab test or back; the walk starts again.
+void switchMethod(AppState& state) {
+    state.method = state.method == METHOD_SLAB ? METHOD_CANDIDATE : METHOD_SLAB;
+    state.walkStep = -1;
+}
+
 } // namespace
 
 bool pressKey(AppState& state, unsigned char key, std::FILE* console) {
+    if (key == METHOD_KEY) {
+        switchMethod(state);
+        return true;
+    }
     if (selectPlaneForKey(state, key) || (state.teachingView && teachingKey(state, key))) {
         return state.teachingView;
     }
@@ -89,6 +99,9 @@ int pickMenuEntry(AppState& state, int value, std::FILE* console) {
     switch (value) {
     case 'h':
         printHelp(console);
+        return 0;
+    case METHOD_KEY:
+        switchMethod(state);
         return 0;
     case 'm':
         state.aboutShown = state.aboutShown == 0 ? 1 : 0;

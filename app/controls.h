@@ -24,14 +24,19 @@ constexpr MenuEntry MENU_ENTRIES[] = {
     {"-------------------", ' '},
     {"about", 'm'},
     {"Help", 'h'},
+    {"candidate planes or slab test", 'c'},
 };
+
+// The key, and the menu entry, that turn from the candidate planes to the slab test and back.
+constexpr unsigned char METHOD_KEY = 'c';
 
 // The Escape key's character.
 constexpr unsigned char ESCAPE_KEY = 27;
 
-// A key: w, d, a and s select a plane, h prints help on the console; in the teaching view
-// n and p walk the steps, Escape shows them all, f frames the scene and r returns to the
-// usual view. True when the picture changes: only the teaching view shows what a key did.
+// A key: w, d, a and s select a plane, h prints help on the console, c turns from one
+// method to the other; in the teaching view n and p walk the steps, Escape shows them all, f
+// frames the scene and r returns to the usual view. True when the picture changes: only the
+// teaching view shows a selected plane.
 bool pressKey(AppState& state, unsigned char key, std::FILE* console);
 
 // A menu pick: selects a plane, toggles the about line or prints help. The dialogue the

@@ -104,12 +104,19 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
         region = {v.originX - 1000 * spanX, v.originY - 1000 * spanY, v.originX + 1001 * spanX,
                   v.originY + 1001 * spanY};
     }
+    // The slab test's outcome and entry point, when it is the method shown.
+    RayTestRecord shown = record;
+    const SlabTestRecord slab = testSceneSlab(state.scene);
+    if (state.method == METHOD_SLAB) {
+        shown.result = slab.result;
+        std::copy(slab.hit, slab.hit + 3, shown.hit);
+    }
     layoutBox(frame, region);
-    layoutSegment(frame, record, region);
-    layoutFrameTexts(record, frame.texts);
+    layoutSegment(frame, shown, region);
+    layoutFrameTexts(shown, frame.texts);
     frame.teaching = state.teachingView;
     if (state.teachingView) {
-        layoutTeaching(frame, record);
+        layoutTeaching(frame, record, slab);
     }
     return frame;
 }

@@ -184,7 +184,8 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
 // The steps, wrapped, on the emptier side of the box between the status lines and the
 // about line: left of the box when there is more room there, over the whole width when
 // neither side has a readable column. When they do not fit, a line asks for more room.
-void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk) {
+void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk,
+                           const std::string& note) {
     const int top = directionLineY(state.windowHeight) - STEPS_GAP;
     if (top < STEPS_BOTTOM) {
         return;
@@ -210,6 +211,7 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
         if (width < MIN_COLUMNS) {
             continue;
         }
+        // Each piece with its step, the note's as step -2.
         std::vector<std::pair<std::string, int>> lines;
         for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
             // The outcome is the frame's own text, except as the walk's current step.
@@ -220,23 +222,32 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
                                [i](const std::string& piece) { return std::pair(piece, i); });
             }
         }
+        if (!note.empty()) {
+            const std::vector<std::string> pieces =
+                wrap(note, static_cast<std::size_t>(width), CONTINUATION);
+            std::transform(pieces.begin(), pieces.end(), std::back_inserter(lines),
+                           [](const std::string& piece) { return std::pair(piece, -2); });
+        }
         if (lines.size() > rows) {
             continue;
         }
         int y = top;
         for (auto& [line, step] : lines) {
-            const Colour colour = walk < 0 ? STEPS : step == walk ? WHITE : DIM_STEPS;
+            const Colour colour = step == -2     ? DISAGREE
+                                  : walk < 0     ? STEPS
+                                  : step == walk ? WHITE
+                                                 : DIM_STEPS;
             frame.teachingTexts.push_back(textAt(x, y, std::move(line), colour, TEXT_STEP));
             y -= LINE_PIXELS;
         }
         return;
     }
-    const std::vector<std::string> note =
+    const std::vector<std::string> enlarge =
         wrap(ENLARGE, static_cast<std::size_t>(std::max(1, (frame.width - 8) / CHAR_PIXELS)), 0);
-    if (note.size() <= rows && (note.size() == 1 || note[0].size() > 4)) {
-        for (std::size_t i = 0; i < note.size(); ++i) {
-            frame.teachingTexts.push_back(
-                textAt(KEYS_X, top - static_cast<int>(i) * LINE_PIXELS, note[i], STEPS, TEXT_STEP));
+    if (enlarge.size() <= rows && (enlarge.size() == 1 || enlarge[0].size() > 4)) {
+        for (std::size_t i = 0; i < enlarge.size(); ++i) {
+            frame.teachingTexts.push_back(textAt(KEYS_X, top - static_cast<int>(i) * LINE_PIXELS,
+                                                 enlarge[i], STEPS, TEXT_STEP));
         }
     }
 }

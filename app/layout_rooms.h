@@ -58,8 +58,13 @@ constexpr Colour STEPS{0.7f, 0.9f, 1.0f};
 constexpr Colour DIM_STEPS{0.4f, 0.5f, 0.55f};
 constexpr Colour BOUNDS{1.0f, 0.6f, 0.2f};
 constexpr Colour FAILED{1.0f, 0.3f, 0.3f};
+// The slab view's axes: each slab's planes and its interval of t along the ray.
+constexpr Colour SLAB_X{1.0f, 0.55f, 0.55f};
+constexpr Colour SLAB_Y{0.5f, 0.75f, 1.0f};
+// The line that says where the two methods disagree.
+constexpr Colour DISAGREE{1.0f, 0.6f, 0.2f};
 
-const char* const KEYS = "w d a s: plane  n p Esc: steps  f r: frame, unframe  h: help";
+const char* const KEYS = "w d a s: plane  n p Esc: steps  f r: view  c: method  h: help";
 const char* const ENLARGE = "enlarge the window to see the steps";
 
 // The ray's line in window pixels: the points (X, Y) with a X + b Y = k. It is worked out
@@ -132,12 +137,15 @@ struct Layouter {
     RayLine rayLine(const View& view);
     // The part of the ray within the window, from its start (or where it enters) onwards.
     bool guideSegment(const FrameLayout& frame, const RayLine& line, double p[2], double q[2]);
-    // The account of the current scene's test, as the teaching view words it.
+    // The account of the current scene's test by the method shown, as the teaching view
+    // words it.
     std::vector<Step> sceneSteps(const RayTestRecord& record);
     // The steps, wrapped, on the emptier side of the box between the status lines and the
     // about line: left of the box when there is more room there, over the whole width when
-    // neither side has a readable column. When they do not fit, a line asks for more room.
-    void layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk);
+    // neither side has a readable column; under them, the note, if any. When they do not
+    // fit, a line asks for more room.
+    void layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk,
+                     const std::string& note);
     // The ray's handles: the start dot and the arrow head, where they lie near the window.
     void layoutHandles(FrameLayout& frame);
     // Marks on their planes where the ray's line crosses them ahead of the start, and a hit's
@@ -155,7 +163,13 @@ struct Layouter {
     // The method over the frame: the steps and the keys, then the marks, then the planes and
     // their labels, then the planes, the selected edge and the ray as lines broken round every
     // text; the handles. In a walk, only what the current step is about.
-    void layoutTeaching(FrameLayout& frame, const RayTestRecord& record);
+    void layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
+                        const SlabTestRecord& slab);
+    // The slab test over the frame: each axis's slab as its two planes, its interval of t
+    // as a bar along the ray in the axis's colour, their overlap white, the entry marked.
+    // In a walk, an axis's step shows that axis alone, the overlap and the outcome all.
+    void layoutSlab(FrameLayout& frame, const SlabTestRecord& slab, const Step* current,
+                    std::vector<LineItem>& lines, std::vector<PixelBox>& taken);
     FrameLayout layoutFrame(const RayTestRecord& record);
 };
 

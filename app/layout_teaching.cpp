@@ -216,16 +216,24 @@ void Layouter::layoutSelectedPlane(const FrameLayout& frame, std::vector<LineIte
 // The method over the frame: the steps and the keys, then the marks, then the planes and
 // their labels, then the planes, the selected edge and the ray as lines broken round every
 // text; the handles. In a walk, only what the current step is about.
-void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record) {
+void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
+                              const SlabTestRecord& slab) {
     const std::vector<Step> steps = sceneSteps(record);
     const int walk = state.walkStep < static_cast<int>(steps.size()) ? state.walkStep : -1;
     const Step* current = walk >= 0 ? &steps[static_cast<std::size_t>(walk)] : nullptr;
-    layoutSteps(frame, steps, walk);
+    const Scene& scene = state.scene;
+    layoutSteps(frame, steps, walk,
+                disagreement(record, slab, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart,
+                             scene.rayDir));
     frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
     std::vector<PixelBox> taken = textBoxes(frame);
-    layoutMarks(frame, record, current, taken);
     std::vector<LineItem> lines;
-    layoutPlanes(frame, record, current, lines, taken);
+    if (state.method == METHOD_SLAB) {
+        layoutSlab(frame, slab, current, lines, taken);
+    } else {
+        layoutMarks(frame, record, current, taken);
+        layoutPlanes(frame, record, current, lines, taken);
+    }
     layoutSelectedPlane(frame, lines);
     double p[2];
     double q[2];

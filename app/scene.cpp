@@ -64,21 +64,10 @@ std::vector<std::string> sceneSteps(const Scene& scene, Method method) {
     const float* hi = &scene.boxPlanes[3];
     const RayTestRecord candidate = testScene(scene);
     const SlabTestRecord slab = testSceneSlab(scene);
-    std::vector<std::string> lines;
-    if (method == METHOD_SLAB) {
-        const std::vector<std::string> steps =
-            explainSteps(candidate, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene));
-        // The direction's line, where there is one, leads the candidate planes' steps too.
-        if (givenDirection(scene) != nullptr) {
-            lines.push_back(steps.front());
-        }
-        const std::vector<std::string> own =
-            explainSlab(slab, lo, hi, scene.rayStart, scene.rayDir);
-        lines.insert(lines.end(), own.begin(), own.end());
-    } else {
-        lines =
-            explainSteps(candidate, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene));
-    }
+    std::vector<std::string> lines =
+        method == METHOD_SLAB
+            ? explainSlab(slab, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene))
+            : explainSteps(candidate, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene));
     const std::string differ = disagreement(candidate, slab, lo, hi, scene.rayStart, scene.rayDir);
     if (!differ.empty()) {
         lines.push_back(differ);

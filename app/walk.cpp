@@ -10,10 +10,14 @@
 
 namespace layout {
 
-// The account of the current scene's test, as the teaching view words it.
 std::vector<Step> Layouter::sceneSteps(const RayTestRecord& record) {
-    return stepsOf(record, &state.scene.boxPlanes[0], &state.scene.boxPlanes[3],
-                   state.scene.rayStart, state.scene.rayDir, givenDirection(state.scene));
+    const Scene& scene = state.scene;
+    if (state.method == METHOD_SLAB) {
+        return slabStepsOf(testSceneSlab(scene), &scene.boxPlanes[0], &scene.boxPlanes[3],
+                           scene.rayStart, scene.rayDir, givenDirection(scene));
+    }
+    return stepsOf(record, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir,
+                   givenDirection(scene));
 }
 
 } // namespace layout

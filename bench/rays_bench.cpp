@@ -110,8 +110,8 @@ int main() {
     std::printf("rays: %ld lines of random rays, %d cores (checksum %g)\n", lines, cores,
                 static_cast<double>(sum));
     std::printf("  parse only (std::from_chars): %.2f s\n", parse);
-    std::printf("  one job:   %.2f s, %.2f million rays a second, %.2fx the parse-only loop\n",
-                one, static_cast<double>(lines) / one / 1e6, one / parse);
+    std::printf("  one job:   %.2f s, %.2f million rays a second, %.2fx the parse-only loop\n", one,
+                static_cast<double>(lines) / one / 1e6, one / parse);
     std::printf("  %d jobs:    %.2f s, %.2f million rays a second, a speed-up of %.2fx\n", cores,
                 all, static_cast<double>(lines) / all / 1e6, one / all);
     std::printf("  peak resident memory: %ld MB\n", usage.ru_maxrss / 1024);

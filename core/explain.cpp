@@ -236,10 +236,7 @@ std::vector<Step> stepsOf(const RayTestRecord& record, const float boxMin[3], co
     steps.reserve(9);
     if (given != nullptr) {
         // The distances below are along this direction, not along the one typed.
-        steps.push_back({STEP_DIRECTION, -1,
-                         "direction: (" + shortest(given[0]) + ", " + shortest(given[1]) +
-                             ") normalised to (" + shortest(dir[0]) + ", " + shortest(dir[1]) +
-                             ")"});
+        steps.push_back({STEP_DIRECTION, -1, directionLine(given, dir)});
     }
     for (int axis = 0; axis < 3; ++axis) {
         steps.push_back({STEP_AXIS, axis, axisLine(record, boxMin, boxMax, origin, dir, axis)});
@@ -261,6 +258,11 @@ std::vector<Step> stepsOf(const RayTestRecord& record, const float boxMin[3], co
     }
     steps.push_back({STEP_OUTCOME, -1, outcomeText(record)});
     return steps;
+}
+
+std::string directionLine(const float given[2], const float dir[3]) {
+    return "direction: (" + shortest(given[0]) + ", " + shortest(given[1]) + ") normalised to (" +
+           shortest(dir[0]) + ", " + shortest(dir[1]) + ")";
 }
 
 std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],

@@ -35,6 +35,10 @@ struct Step {
 std::vector<Step> stepsOf(const RayTestRecord& record, const float boxMin[3], const float boxMax[3],
                           const float origin[3], const float dir[3], const float* given = nullptr);
 
+// The line that leads the steps when the direction was normalised: "direction: (2, 0)
+// normalised to (1, 0)".
+std::string directionLine(const float given[2], const float dir[3]);
+
 // The same steps' words alone.
 std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
                                       const float boxMax[3], const float origin[3],

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -114,16 +116,29 @@ RayTestResult slabIntersect(const float boxMin[3], const float boxMax[3], const 
     return record.result = RAY_HIT;
 }
 
+std::vector<Step> slabStepsOf(const SlabTestRecord& record, const float boxMin[3],
+                              const float boxMax[3], const float origin[3], const float dir[3],
+                              const float* given) {
+    std::vector<Step> steps;
+    steps.reserve(6);
+    if (given != nullptr) {
+        steps.push_back({STEP_DIRECTION, -1, directionLine(given, dir)});
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        steps.push_back({STEP_AXIS, axis, axisLine(record, boxMin, boxMax, origin, dir, axis)});
+    }
+    steps.push_back({STEP_ENTRY, -1, overlapLine(record)});
+    steps.push_back({STEP_OUTCOME, -1, outcomeOf(record.result, record.hit)});
+    return steps;
+}
+
 std::vector<std::string> explainSlab(const SlabTestRecord& record, const float boxMin[3],
                                      const float boxMax[3], const float origin[3],
-                                     const float dir[3]) {
+                                     const float dir[3], const float* given) {
+    std::vector<Step> steps = slabStepsOf(record, boxMin, boxMax, origin, dir, given);
     std::vector<std::string> lines;
-    lines.reserve(5);
-    for (int axis = 0; axis < 3; ++axis) {
-        lines.push_back(axisLine(record, boxMin, boxMax, origin, dir, axis));
-    }
-    lines.push_back(overlapLine(record));
-    lines.push_back(outcomeOf(record.result, record.hit));
+    std::transform(steps.begin(), steps.end(), std::back_inserter(lines),
+                   [](Step& step) { return std::move(step.text); });
     return lines;
 }
 

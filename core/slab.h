@@ -3,6 +3,7 @@
 // throughout, each operation rounded to float as written; and the record of how it ran.
 #pragma once
 
+#include "core/explain.h"
 #include "core/ray_box.h"
 
 #include <string>
@@ -36,11 +37,17 @@ struct SlabTestRecord {
 RayTestResult slabIntersect(const float boxMin[3], const float boxMax[3], const float origin[3],
                             const float dir[3], SlabTestRecord& record);
 
-// The slab test's steps for a learner: a line for each axis, one for the overlap, and the
-// outcome as the window shows it.
+// The slab test's steps for a learner: with a given direction that was normalised, first
+// the direction the test used; a line for each axis (STEP_AXIS), one for the overlap
+// (STEP_ENTRY), and the outcome as the window shows it (STEP_OUTCOME).
+std::vector<Step> slabStepsOf(const SlabTestRecord& record, const float boxMin[3],
+                              const float boxMax[3], const float origin[3], const float dir[3],
+                              const float* given = nullptr);
+
+// The same steps' words alone.
 std::vector<std::string> explainSlab(const SlabTestRecord& record, const float boxMin[3],
                                      const float boxMax[3], const float origin[3],
-                                     const float dir[3]);
+                                     const float dir[3], const float* given = nullptr);
 
 // The outcome line for a result and its entry point, as the window shows it.
 std::string outcomeOf(RayTestResult result, const float hit[3]);

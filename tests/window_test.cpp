@@ -175,8 +175,9 @@ void pick(Window window, int entry) {
     button(3, false);
     unsigned int size[2] = {};
     xdo_get_window_size(xdo, menu, &size[0], &size[1]);
-    // Ten entries of equal height; freeglut highlights one once the pointer moves over it.
-    const int middle = static_cast<int>(size[1]) * (2 * entry + 1) / 20;
+    // Entries of equal height; freeglut highlights one once the pointer moves over it.
+    const int middle =
+        static_cast<int>(size[1]) * (2 * entry + 1) / static_cast<int>(2 * std::size(MENU_ENTRIES));
     pointTo(menu, 20, middle - 2);
     pointTo(menu, 21, middle);
     button(1, true);
@@ -458,6 +459,7 @@ TEST(Input, KeysDragsAndMenu) {
         {6, [] { return desktop.state.scene.rayDir[0] == 0.6f; }},
         {8, [] { return desktop.state.aboutShown == 1; }},
         {9, [] { return true; }},
+        {10, [] { return desktop.state.method == METHOD_SLAB; }},
         // Closed by a click outside, it picks nothing; the window is drawn again under it.
         {-1, [] { return desktop.state.aboutShown == 1; }},
     };

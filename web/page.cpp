@@ -222,16 +222,16 @@ EMSCRIPTEN_KEEPALIVE int webFrame(int paint) {
 // steps, a line each.
 EMSCRIPTEN_KEEPALIVE const char* webFrameWords() {
     const Scene& scene = page.state.scene;
-    const RayTestRecord record = testScene(scene);
-    const std::string outcome = outcomeText(record);
+    const SlabTestRecord slab = testSceneSlab(scene);
+    const std::string outcome = page.state.method == METHOD_SLAB ? outcomeOf(slab.result, slab.hit)
+                                                                 : outcomeText(testScene(scene));
     std::string words = outcome + "\n";
     for (const TextItem& text : page.frameTexts) {
         words += text.text == outcome ? "" : text.text + "\n";
     }
-    for (const std::string& step :
-         page.state.teachingView ? explainSteps(record, &scene.boxPlanes[0], &scene.boxPlanes[3],
-                                                scene.rayStart, scene.rayDir, givenDirection(scene))
-                                 : std::vector<std::string>{}) {
+    for (const std::string& step : page.state.teachingView ? sceneSteps(scene, page.state.method)
+                                                           : std::vector<std::string>{}) {
+
         words += step + "\n";
     }
     return give(words);
@@ -331,20 +331,18 @@ EMSCRIPTEN_KEEPALIVE const char* webSetRay(int which, const char* x, const char*
 }
 
 // What the page's controls show: the selected plane (-1 for none), the walk's step (-1
-// for all) and how many steps there are, the teaching view (0 or 1); then on a line of its
-// own, the walk's current step.
+// for all) and how many steps there are, the teaching view and the slab test (each 0 or
+// 1); then on a line of its own, the walk's current step.
 EMSCRIPTEN_KEEPALIVE const char* webControls() {
     const AppState& state = page.state;
     const int count = stepCount(state);
     std::string current;
     if (state.teachingView && state.walkStep >= 0 && state.walkStep < count) {
-        const Scene& scene = state.scene;
-        current = explainSteps(testScene(scene), &scene.boxPlanes[0], &scene.boxPlanes[3],
-                               scene.rayStart, scene.rayDir,
-                               givenDirection(scene))[static_cast<std::size_t>(state.walkStep)];
+        current = sceneSteps(state.scene, state.method)[static_cast<std::size_t>(state.walkStep)];
     }
     return give(std::to_string(state.selectedPlane) + " " + std::to_string(state.walkStep) + " " +
-                std::to_string(count) + " " + (state.teachingView ? "1" : "0") + "\n" + current);
+                std::to_string(count) + " " + (state.teachingView ? "1" : "0") + " " +
+                (state.method == METHOD_SLAB ? "1" : "0") + "\n" + current);
 }
 
 // What the console wrote since the last call, for the page's console panel.
@@ -375,6 +373,7 @@ EMSCRIPTEN_KEEPALIVE const char* webQuery() {
                         shortest(scene.boxPlanes[4]);
     query += page.state.aboutShown == 1 ? "&about" : "";
     query += page.state.teachingView ? "&explain" : "";
+    query += page.state.method == METHOD_SLAB ? "&method=slab" : "";
     // An exponent's sign would read back as a space.
     for (std::size_t plus = query.find('+'); plus != std::string::npos; plus = query.find('+')) {
         query.replace(plus, 1, "%2B");

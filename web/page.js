@@ -98,7 +98,8 @@ function frame() {
 let fieldsFor = '';
 function showControls() {
   const [line, current] = call('webControls', [], 'string').split('\n');
-  const [plane, step, count, teaching] = line.split(' ').map(Number);
+  const [plane, step, count, teaching, slab] = line.split(' ').map(Number);
+  $('method').setAttribute('aria-pressed', String(slab === 1));
   document.querySelectorAll('[data-key]').forEach((button, i) => {
     button.setAttribute('aria-pressed', String(i === plane));
   });
@@ -169,6 +170,7 @@ function wireControls() {
   document.querySelectorAll('[data-menu]').forEach((button) => {
     button.addEventListener('click', () => pick(button.dataset.menu.charCodeAt(0)));
   });
+  $('method').addEventListener('click', () => press('c'));
   $('menubutton').addEventListener('click', () => {
     if ($('menu').hidden) {
       openMenu(8, 8, true);

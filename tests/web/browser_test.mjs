@@ -153,9 +153,11 @@ test('the page answers as --print --explain does, for three hundred scenes', asy
     scenes.push(['--start', number(), number(), '--dir', number(), number(),
       '--box', number(), number(), number(), number()]);
   }
-  for (const words of scenes) {
-    const own = execFileSync(PROGRAM, ['--print', '--explain', ...words]).toString();
-    assert.equal(await call(page, 'webPrint', ['--print', '--explain', ...words].join('\n')), own, words.join(' '));
+  // Every other scene by the slab test.
+  for (const [n, scene] of scenes.entries()) {
+    const words = ['--print', '--explain', ...scene, ...(n % 2 ? ['--method', 'slab'] : [])];
+    const own = execFileSync(PROGRAM, words).toString();
+    assert.equal(await call(page, 'webPrint', words.join('\n')), own, words.join(' '));
   }
 });
 
@@ -190,7 +192,7 @@ test('keys, drags, the menu and both dialogues work as on the desktop', async ()
   const labels = await page.locator('#menu li').allTextContents();
   assert.deepEqual(labels, ['modify top plane', 'modify bottom plane', 'modify left plane',
     'modify right plane', '-------------------', 'change ray starting point',
-    'change direction of ray', '-------------------', 'about', 'Help']);
+    'change direction of ray', '-------------------', 'about', 'Help', 'candidate planes or slab test']);
   await page.keyboard.press('h');
   assert.match(await consoleText(page), /^see menu ala' right click;\)\n/);
   await page.keyboard.press('w');
@@ -264,6 +266,12 @@ test('the page says what it is, and what the picture shows in words', async () =
   await page.fill('#answer', '-0.5 1');
   await page.press('#answer', 'Enter');
   await page.waitForFunction(() => document.getElementById('outcome').textContent === 'No Intersection');
+  // The slab test's button: its steps in words, its parameter in the link.
+  await page.click('#method');
+  await page.waitForFunction(() => document.getElementById('words').textContent.includes('overlap: t from'));
+  assert.equal(await page.getAttribute('#method', 'aria-pressed'), 'true');
+  assert.match(await query(page), /&explain&method=slab$/);
+  assert.equal(await query(await open('?' + await query(page))), await query(page));
 });
 
 const PHONE = { viewport: { width: 375, height: 667 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
@@ -324,7 +332,7 @@ test('by keyboard alone: the picture, its walk, the menu and a dialogue', async 
   await page.keyboard.press('n');
   assert.equal(await text(page, 'current'), 'step 2 of 7: y: start 0.5 is below minY 10: candidate plane y = 10 at t = 9.5');
   // The menu opens on its first entry, moves round, closes back to the picture.
-  for (const [key, now] of [['Shift+F10', 'modify top plane'], ['ArrowUp', 'Help'], ['Home', 'modify top plane'],
+  for (const [key, now] of [['Shift+F10', 'modify top plane'], ['ArrowUp', 'candidate planes or slab test'], ['Home', 'modify top plane'],
     ['Escape', 'scene'], ['ContextMenu', 'modify top plane'], ['ArrowDown', 'modify bottom plane'],
     ['ArrowDown', 'modify left plane'], ['ArrowDown', 'modify right plane'],
     ['ArrowDown', 'change ray starting point'], ['Enter', 'answer']]) {
@@ -340,8 +348,9 @@ test('by keyboard alone: the picture, its walk, the menu and a dialogue', async 
   await page.focus('#scene');
   await page.keyboard.press('Shift+F10');
   await page.keyboard.press('End');
-  await page.keyboard.press('ArrowUp');
-  await page.keyboard.press('ArrowUp');
+  for (let up = 0; up < 3; ++up) {
+    await page.keyboard.press('ArrowUp');
+  }
   await page.keyboard.press('Enter');
   await page.keyboard.type('9');
   await page.keyboard.press('Enter');
