@@ -79,15 +79,23 @@ namespace {
 
 // How good a place to break a line the space at i is, -1 where it may not break: after a
 // colon, a comma or a semicolon (a phrase ends) best, before "at" or "is" next, at another
-// space last; never inside brackets or braces except after a semicolon, beside an "=" or
-// before a number, so that a name keeps its value.
+// space last; never inside brackets, braces or a short parenthesis except after a
+// semicolon, beside an "=" or before a number, so that a name keeps its value.
 std::vector<int> breakRanks(const std::string& line) {
+    // A parenthesis as short as a pair of numbers holds values; a longer one holds words.
+    constexpr std::size_t SHORT_PARENTHESIS = 24;
     std::vector<int> ranks(line.size(), -1);
     int depth = 0;
+    std::size_t shortUntil = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
-        depth += c == '[' || c == '(' || c == '{' ? 1 : c == ']' || c == ')' || c == '}' ? -1 : 0;
-        if (c != ' ' || i == 0 || i + 1 == line.size() || (depth > 0 && line[i - 1] != ';')) {
+        depth += c == '[' || c == '{' ? 1 : c == ']' || c == '}' ? -1 : 0;
+        if (c == '(' && i >= shortUntil) {
+            const std::size_t close = line.find(')', i);
+            shortUntil = close != std::string::npos && close - i <= SHORT_PARENTHESIS ? close : 0;
+        }
+        const bool held = depth > 0 || i < shortUntil;
+        if (c != ' ' || i == 0 || i + 1 == line.size() || (held && line[i - 1] != ';')) {
             continue;
         }
         const char before = line[i - 1];

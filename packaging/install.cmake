@@ -33,7 +33,8 @@ install(FILES docs/hit.png docs/miss.png docs/inside.png docs/crossed.png
   docs/teach-hit.png docs/teach-inside.png docs/teach-tie.png docs/teach-crossed.png
   docs/teach-behind.png docs/teach-zero.png docs/teach-beside.png docs/teach-normalised.png
   docs/teach-far.png docs/teach-check-y.png docs/teach-on-bound.png docs/teach-framed.png
-  docs/teach-walk.gif docs/web.png docs/web-phone.png
+  docs/teach-walk.gif docs/web.png docs/web-phone.png docs/teach-slab.png
+  docs/teach-slab-face.png docs/teach-slab-boundary.png
   docs/command-line.md docs/architecture.md docs/development.md docs/behaviour.md
   DESTINATION ${raybox_doc}/docs)
 

@@ -32,6 +32,9 @@ teach-far --explain --start 0 0 --dir 1e-30 1 --box 1e30 -1 3e38 1
 teach-check-y --explain --start 0 22 --dir 1 1
 teach-on-bound --explain --start 5 5 --dir 1 1
 teach-framed --explain --frame
+teach-slab --explain --method slab
+teach-slab-face --explain --method slab --start 5 12 --dir 0 1
+teach-slab-boundary --explain --method slab --start 5 12 --dir 1 0
 SCENES
 for step in 1 2 3 4 5 6 7; do
   build/ray-box-collision --explain --step "$step" --snapshot "build/teach-step-$step.png"
