@@ -528,6 +528,15 @@ TEST(Program, CommandLine) {
          "option '--step' needs a step number from 1 to 99, not '1.5'"},
         {"-geometry 0x10", "option '-geometry': '0x10' is not a geometry such as 640x480, +10+20 "
                            "or 640x480-0+0"},
+        {"--method slabs", "option '--method' needs candidate, slab or both, not 'slabs'"},
+        {"--method both --print", "option '--method both' needs '--rays'"},
+        {"--rays - --print", "option '--rays' cannot go with '--print'"},
+        {"--rays - --start 1 2", "option '--rays' cannot go with '--start'"},
+        {"--rays - --method both --differ --jobs 0",
+         "option '--jobs' needs a number of jobs from 1 to 1024, not '0'"},
+        {"--rays - --differ", "option '--differ' needs '--method both'"},
+        {"--differ", "option '--differ' needs '--rays'"},
+        {"--corpus --method slab", "option '--corpus' cannot go with '--method'"},
     };
     for (const auto& [options, why] : refusals) {
         EXPECT_EQ(run(options, false), Outcome(2, "", "ray-box-collision: " + why + TRY));
@@ -537,9 +546,18 @@ TEST(Program, CommandLine) {
         Outcome(1, "", "ray-box-collision: cannot write the output: No space left on device\n"));
     // Output with nowhere to go is a failure; output its reader stopped reading is not.
     // However a snapshot names a standard stream that is closed, it has nowhere to go.
+    EXPECT_EQ(
+        run("--rays /dev/null" + full, false),
+        Outcome(1, "", "ray-box-collision: cannot write the output: No space left on device\n"));
+    const int inputClosed = std::system(RAYBOX_PROGRAM " --rays - <&- >/dev/null 2>&1");
+    EXPECT_EQ(WEXITSTATUS(inputClosed), 1) << "standard input closed";
+    EXPECT_EQ(run("--rays /nonexistent", false),
+              Outcome(1, "",
+                      "ray-box-collision: cannot read '/nonexistent': No such file or "
+                      "directory\n"));
     for (const char* answer :
          {"--help", "--version", "--print", "--snapshot -", "--snapshot /dev/stdout",
-          "--snapshot /proc/self/fd/1", "--snapshot /dev/fd/1"}) {
+          "--snapshot /proc/self/fd/1", "--snapshot /dev/fd/1", "--corpus", "--rays -"}) {
         EXPECT_EQ(run(answer + std::string(" >&-"), false),
                   Outcome(1, "", "ray-box-collision: standard output is closed\n"));
         EXPECT_EQ(run(answer + std::string(" >&") + std::to_string(GONE)), Outcome(0, "", ""))

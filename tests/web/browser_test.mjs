@@ -114,6 +114,8 @@ const GALLERY = [
   ['--dir -0.5 1', [80, 160, 240, 400], [[34, 34, 15, YELLOW]], null],
   ['--start 10 20', [80, 160, 240, 400], [[400, 34, 26, YELLOW], [34, 34, 15, YELLOW]], null],
   ['--box 15 10 5 25 --start 0 12 --dir 1 0', [80, 160, 240, 400], [[34, 34, 58, RED]], [40, 192]],
+  // On the box's face, moving in: the slab test's hit at t = 0 (the candidate planes: inside).
+  ['--start 5 12 --dir 1 0 --method slab', [80, 160, 240, 400], [[34, 34, 58, RED]], null],
 ];
 
 test('the gallery\'s scenes look as on the desktop', async () => {
