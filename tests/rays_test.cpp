@@ -155,6 +155,12 @@ TEST(Rays, DifferOnTheCorpus) {
     run.differ = true;
     const Answer got = answer(input, run);
     EXPECT_EQ(got.status, 0) << got.err;
+    // The first face-plane rays: moving in along +1 (hit at t = 0), then still along x.
+    const std::string first =
+        "line,outcome,t,x,y,z,slab_outcome,slab_t,slab_x,slab_y,slab_z,agree,same_point\n"
+        "2,inside,,,,,hit,0,5,17.5,0.5,no,no\n4,inside,,,,,miss,,,,,no,no\n"
+        "5,inside,,,,,miss,,,,,no,no\n";
+    EXPECT_EQ(got.out.substr(0, first.size()), first);
     int listed = 0;
     for (std::size_t at = got.out.find('\n') + 1, end = 0;
          (end = got.out.find('\n', at)) != std::string::npos; at = end + 1) {
