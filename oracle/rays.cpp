@@ -284,7 +284,7 @@ int answerRays(std::FILE* in, std::FILE* out, std::FILE* err, const OracleRun& r
     const auto cores = static_cast<int>(std::thread::hardware_concurrency());
     const auto jobs = static_cast<std::size_t>(std::max(1, run.jobs > 0 ? run.jobs : cores));
     const std::size_t size =
-        std::clamp(BLOCKS_BYTES / jobs, std::size_t{64} << 10, std::size_t{1} << 20);
+        std::clamp(BLOCKS_BYTES / jobs, std::size_t{16} << 10, std::size_t{1} << 20);
     const char* header = run.method == ORACLE_BOTH
                              ? "line,outcome,t,x,y,z,slab_outcome,slab_t,slab_x,slab_y,slab_z,"
                                "agree,same_point\n"
