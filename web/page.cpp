@@ -386,11 +386,6 @@ EMSCRIPTEN_KEEPALIVE void webTeaching(int on) {
     page.state.teachingView = on != 0;
 }
 
-// Whether the teaching view is on.
-EMSCRIPTEN_KEEPALIVE int webTeachingShown() {
-    return page.state.teachingView ? 1 : 0;
-}
-
 } // extern "C"
 
 int main() {
