@@ -153,6 +153,23 @@ Options refuseCombinations(Options& options, const std::string& glutOption) {
 
 namespace {
 
+// Reads the word after an option as a whole number from 1 to most into value and moves i
+// past it; false if it is none, with the reason, naming what it counts, in the options.
+bool takeCount(Options& options, const std::string& word, const char* counted, int most, int argc,
+               const char* const* argv, int& i, int& value) {
+    float number = 0;
+    const std::string typed = i + 1 < argc ? argv[++i] : "";
+    if (parseNumber(typed, number) != NUMBER_OK || number < 1 ||
+        number > static_cast<float>(most) ||
+        number != static_cast<float>(static_cast<int>(number))) {
+        refuse(options, "option '", word, "' needs ", counted, " from 1 to ", std::to_string(most),
+               ", not '", shownWord(typed), "'");
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
 // Reads the words that follow an option (a file name, a step, numbers) into the options and
 // moves i past them; false if they are refused, with the reason in the options.
 bool takeValues(Options& options, const std::string& word, int argc, const char* const* argv,
@@ -187,27 +204,13 @@ bool takeValues(Options& options, const std::string& word, int argc, const char*
         }
         options.rays = argv[++i];
     }
-    if (word == "--jobs") {
-        float jobs = 0;
-        const std::string value = i + 1 < argc ? argv[++i] : "";
-        if (parseNumber(value, jobs) != NUMBER_OK || jobs < 1 || jobs > 1024 ||
-            jobs != static_cast<float>(static_cast<int>(jobs))) {
-            refuse(options, "option '--jobs' needs a number of jobs from 1 to 1024, not '",
-                   shownWord(value), "'");
-            return false;
-        }
-        options.jobs = static_cast<int>(jobs);
+    if (word == "--jobs" &&
+        !takeCount(options, word, "a number of jobs", 1024, argc, argv, i, options.jobs)) {
+        return false;
     }
-    if (word == "--step") {
-        float step = 0;
-        const std::string value = i + 1 < argc ? argv[++i] : "";
-        if (parseNumber(value, step) != NUMBER_OK || step < 1 || step > 99 ||
-            step != static_cast<float>(static_cast<int>(step))) {
-            refuse(options, "option '--step' needs a step number from 1 to 99, not '",
-                   shownWord(value), "'");
-            return false;
-        }
-        options.step = static_cast<int>(step);
+    if (word == "--step" &&
+        !takeCount(options, word, "a step number", 99, argc, argv, i, options.step)) {
+        return false;
     }
     float* const numbers = word == "--start" ? options.start
                            : word == "--dir" ? options.dir
