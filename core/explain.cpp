@@ -125,12 +125,18 @@ std::string checkLine(const RayTestRecord& record, const float boxMin[3], const 
 } // namespace
 
 std::string shortest(float value) {
+    std::string text;
+    appendShortest(text, value);
+    return text;
+}
+
+void appendShortest(std::string& out, float value) {
 #if defined(__cpp_lib_to_chars)
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
-    return {text, result.ptr};
+    out.append(text, result.ptr);
 #else
-    return shortestByPrintf(value);
+    out += shortestByPrintf(value);
 #endif
 }
 

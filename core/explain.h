@@ -48,6 +48,9 @@ std::vector<std::string> explainSteps(const RayTestRecord& record, const float b
 // 3.4028235e+38, inf.
 std::string shortest(float value);
 
+// The same text appended to out, with nothing allocated on the way where to_chars is there.
+void appendShortest(std::string& out, float value);
+
 // The same text made with printf and strtof alone, for C++ libraries that have no
 // floating-point std::to_chars (the WebAssembly build's).
 std::string shortestByPrintf(float value);

@@ -2,9 +2,10 @@
 // class, for anyone to run their own test on and compare with the oracle.
 #include "oracle/rays.h"
 
+#include "core/explain.h"
+
 #include <array>
 #include <bitset>
-#include <charconv>
 #include <iterator>
 #include <limits>
 #include <string>
@@ -23,19 +24,13 @@ constexpr Triple MIDDLE = {10, 17.5f, 0.5f};
 // Direction components that matter at a plane: both ways, both zeros, and a slant.
 constexpr float COMPONENTS[] = {1, -1, 0.0f, -0.0f, 0.5f};
 
-void put(std::string& line, float value) {
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, value);
-    line.append(text, written.ptr);
-    line += ',';
-}
-
 void ray(std::FILE* out, const Triple& origin, const Triple& dir, const Triple& lo,
          const Triple& hi, const char* kind) {
     std::string line;
     for (const Triple* t : {&origin, &dir, &lo, &hi}) {
         for (const float value : *t) {
-            put(line, value);
+            appendShortest(line, value);
+            line += ',';
         }
     }
     line += kind;

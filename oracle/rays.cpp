@@ -3,6 +3,7 @@
 #include "oracle/rays.h"
 
 #include "app/shown_word.h"
+#include "core/explain.h"
 #include "core/ray_box.h"
 #include "core/slab.h"
 
@@ -36,13 +37,6 @@ bool isWord(const char* begin, const char* end, const char* word) {
            });
 }
 
-// A float as the shortest text that reads back as it, as the steps write it.
-void putNumber(std::string& out, float value) {
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, value);
-    out.append(text, written.ptr);
-}
-
 // ",hit,t,x,y,z", or the outcome and empty fields.
 void putAnswer(std::string& out, RayTestResult result, float t, const float hit[3]) {
     out += ',';
@@ -53,7 +47,7 @@ void putAnswer(std::string& out, RayTestResult result, float t, const float hit[
     }
     for (const float value : {t, hit[0], hit[1], hit[2]}) {
         out += ',';
-        putNumber(out, value);
+        appendShortest(out, value);
     }
 }
 
