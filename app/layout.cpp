@@ -104,9 +104,12 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
         region = {v.originX - 1000 * spanX, v.originY - 1000 * spanY, v.originX + 1001 * spanX,
                   v.originY + 1001 * spanY};
     }
-    // The slab test's outcome and entry point, when it is the method shown.
+    // The slab test's outcome and entry point, when it is the method shown; the teaching
+    // view needs it either way, to say where the two disagree.
     RayTestRecord shown = record;
-    const SlabTestRecord slab = testSceneSlab(state.scene);
+    const SlabTestRecord slab = state.method == METHOD_SLAB || state.teachingView
+                                    ? testSceneSlab(state.scene)
+                                    : SlabTestRecord{};
     if (state.method == METHOD_SLAB) {
         shown.result = slab.result;
         std::copy(slab.hit, slab.hit + 3, shown.hit);

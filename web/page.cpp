@@ -222,9 +222,12 @@ EMSCRIPTEN_KEEPALIVE int webFrame(int paint) {
 // steps, a line each.
 EMSCRIPTEN_KEEPALIVE const char* webFrameWords() {
     const Scene& scene = page.state.scene;
-    const SlabTestRecord slab = testSceneSlab(scene);
-    const std::string outcome = page.state.method == METHOD_SLAB ? outcomeOf(slab.result, slab.hit)
-                                                                 : outcomeText(testScene(scene));
+    const auto slab = [&] {
+        const SlabTestRecord record = testSceneSlab(scene);
+        return outcomeOf(record.result, record.hit);
+    };
+    const std::string outcome =
+        page.state.method == METHOD_SLAB ? slab() : outcomeText(testScene(scene));
     std::string words = outcome + "\n";
     for (const TextItem& text : page.frameTexts) {
         words += text.text == outcome ? "" : text.text + "\n";
