@@ -52,7 +52,8 @@ std::string axisLine(const SlabTestRecord& record, const float boxMin[3], const 
         return line + " on the plane " + name + " = " + shortest(o) +
                ": 0 * inf is NaN: fmin drops it, and the other plane leaves " + interval(from, to);
     }
-    const bool within = from == -INF;
+    // Within, t1 and t2 are infinities of opposite signs; outside, of the same sign.
+    const bool within = from == -INF && to == INF;
     return line + (within ? " within " : " outside ") + box + ": " +
            (within ? "every t" : "no t, " + interval(from, to));
 }

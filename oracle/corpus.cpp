@@ -130,11 +130,13 @@ void oddValues(std::FILE* out) {
     for (int k = 0; k < 4; ++k) {
         for (int input = 0; input < 12; ++input) {
             for (const float value : specials[k]) {
-                std::array<Triple, 4> v = {{{0, 12, 0}, {1, 0.25f, 0}, LO, HI}};
-                v[input / 3][input % 3] = value;
-                ray(out, v[0], v[1], v[2], v[3], kinds[k]);
-                v[0] = MIDDLE;
-                ray(out, v[0], v[1], v[2], v[3], kinds[k]);
+                // From beside the box, and from inside it; the special value goes in last,
+                // so that it stays in the start too.
+                for (const Triple& origin : {Triple{0, 12, 0}, MIDDLE}) {
+                    std::array<Triple, 4> v = {{origin, {1, 0.25f, 0}, LO, HI}};
+                    v[input / 3][input % 3] = value;
+                    ray(out, v[0], v[1], v[2], v[3], kinds[k]);
+                }
             }
         }
     }

@@ -40,6 +40,9 @@ std::string drain(int fd) {
 }
 
 const std::vector<unsigned char> NEW = {'n', 'e', 'w'};
+// What a file held before: longer than the new bytes, so that a file written in place must
+// be cut to them.
+const char* const OLD = "old bytes, longer than the new ones";
 
 // Whatever is at the path: a link to a private file with a name as long as names go, a
 // device, a pipe, a socket, a loop of links, a file with two names, a missing folder, a
@@ -48,7 +51,7 @@ TEST(OutputFile, WhateverIsAtThePath) {
     const Scratch scratch("output-file-");
     const fs::path& dir = scratch.path;
     const fs::path longest = dir / std::string(255, 'n');
-    std::ofstream(longest) << "old";
+    std::ofstream(longest) << OLD;
     fs::permissions(longest, fs::perms(0600));
     fs::create_symlink(longest, dir / "link");
     ASSERT_EQ(mknod((dir / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
@@ -61,7 +64,7 @@ TEST(OutputFile, WhateverIsAtThePath) {
     listen(listener, 1);
     fs::create_symlink("loop-b", dir / "loop-a");
     fs::create_symlink("loop-a", dir / "loop-b");
-    std::ofstream(dir / "one") << "old";
+    std::ofstream(dir / "one") << OLD;
     fs::create_hard_link(dir / "one", dir / "two");
     // A path, the answer, and what must hold after it.
     const std::tuple<fs::path, const char*, std::function<bool()>> targets[] = {
@@ -75,7 +78,8 @@ TEST(OutputFile, WhateverIsAtThePath) {
         {dir / "socket", "", [&] { return drain(accept(listener, nullptr, nullptr)) == "new"; }},
         {dir / "loop-a", "Too many levels of symbolic links",
          [&] { return fs::read_symlink(dir / "loop-a") == "loop-b"; }},
-        {dir / "one", "", [&] { return slurp(dir / "two") == "new"; }},
+        {dir / "one", "",
+         [&] { return slurp(dir / "one") == "new" && slurp(dir / "two") == "new"; }},
         {dir / "missing" / "x", "No such file or directory",
          [&] { return !fs::exists(dir / "missing"); }},
         // No temporary file can be made beside it: written in place.
@@ -107,7 +111,7 @@ bool asNobody(const std::function<bool()>& function) {
 
 // A file the user may not write is refused, even where its folder would let it be replaced;
 // one the user may write is written, even where its folder refuses to have it replaced, and
-// keeps its owner and group.
+// keeps its owner and group. Written in place, it holds the new bytes and nothing after them.
 TEST(OutputFile, TheUsersRights) {
     const Scratch scratch("rights-");
     const fs::path& dir = scratch.path;
@@ -115,7 +119,7 @@ TEST(OutputFile, TheUsersRights) {
     // too), the answer, and the file after.
     const std::tuple<const char*, int, const char*, int, uid_t, gid_t, const char*, const char*>
         files[] = {
-            {"open", 0777, "protected", 0444, 0, 0, "Permission denied", "old"},
+            {"open", 0777, "protected", 0444, 0, 0, "Permission denied", OLD},
             {"locked", 0555, "writable", 0666, 0, 0, "", "new"},
             {"sticky", 01777, "shared", 0666, 0, 0, "", "new"},
             {"team", 0770, "r3.png", 0660, 1, 4242, "", "new"},
@@ -124,7 +128,7 @@ TEST(OutputFile, TheUsersRights) {
         const fs::path path = dir / folder / name;
         fs::create_directories(path.parent_path());
         chmod(path.parent_path().c_str(), 0755);
-        std::ofstream(path) << "old";
+        std::ofstream(path) << OLD;
         chmod(path.c_str(), static_cast<mode_t>(mode));
         const bool root = geteuid() == 0;
         if (root) {

@@ -537,6 +537,14 @@ TEST(Program, CommandLine) {
         {"--rays - --differ", "option '--differ' needs '--method both'"},
         {"--differ", "option '--differ' needs '--rays'"},
         {"--corpus --method slab", "option '--corpus' cannot go with '--method'"},
+        // Empty and zero values, however they are given.
+        {"--snapshot ''", "option '--snapshot' needs a file name"},
+        {"--rays ''", "option '--rays' needs a file name, or - for standard input"},
+        {"--explain --step 0", "option '--step' needs a step number from 1 to 99, not '0'"},
+        {"--method ''", "option '--method' needs candidate, slab or both, not ''"},
+        {"--start '' 1", "option '--start': '' is not a decimal number"},
+        {"-geometry ''", "option '-geometry': '' is not a geometry such as 640x480, +10+20 or "
+                         "640x480-0+0"},
     };
     for (const auto& [options, why] : refusals) {
         EXPECT_EQ(run(options, false), Outcome(2, "", "ray-box-collision: " + why + TRY));

@@ -325,6 +325,42 @@ test('on a phone and a tablet: all in view, sharp, and everything by touch', asy
   }
 });
 
+// A finger as the phone's screen reports it, through the browser's own input: steps of
+// ['down' | 'move', x, y] in the program's window pixels, ['hold', ms] and ['up'].
+async function finger(page, steps) {
+  const cdp = await page.context().newCDPSession(page);
+  const box = await page.locator('#scene').boundingBox();
+  let at = [0, 0];
+  for (const [kind, x, y] of steps) {
+    if (kind === 'hold') {
+      await page.waitForTimeout(x);
+      continue;
+    }
+    at = kind === 'up' ? at : [box.x + x * box.width / 640, box.y + y * box.height / 480];
+    await cdp.send('Input.dispatchTouchEvent', { type: { down: 'touchStart', move: 'touchMove', up: 'touchEnd' }[kind],
+      touchPoints: kind === 'up' ? [] : [{ x: at[0], y: at[1] }] });
+  }
+  await cdp.detach();
+}
+
+test('gestures as sequences: press, hold, move and release', async () => {
+  // The steps, whether the menu is open after them, and the scene.
+  const gestures = [
+    // A finger that drags the start dot and then rests is still dragging: no menu.
+    [[['down', 48, 384], ['move', 80, 384], ['move', 112, 384], ['hold', 800], ['up']], false,
+      'start=7,6&dir=1,0&box=5,10,15,25&explain'],
+    // Held still, it opens the menu.
+    [[['down', 400, 300], ['hold', 800]], true, 'start=3,6&dir=1,0&box=5,10,15,25&explain'],
+  ];
+  for (const [steps, menu, scene] of gestures) {
+    const page = await open('?explain&start=3,6&dir=1,0', PHONE);
+    await finger(page, steps);
+    assert.equal(await page.isVisible('#menu'), menu, JSON.stringify(steps));
+    assert.equal(await query(page), scene, JSON.stringify(steps));
+    await page.close();
+  }
+});
+
 test('by keyboard alone: the picture, its walk, the menu and a dialogue', async () => {
   const page = await open('?explain');
   const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
