@@ -1,6 +1,8 @@
 // Console help and the prompts that read the ray from standard input.
 #include "app/console.h"
 
+#include "core/explain.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -133,11 +135,11 @@ NumberCheck parseNumber(const std::string& word, float& value) {
     return NUMBER_OK;
 }
 
-std::string refusalWords(NumberCheck check, float kept) {
+std::string refusalWords(NumberCheck check, float kept, bool shortestForm) {
     char number[64];
     std::snprintf(number, sizeof number, "%f", static_cast<double>(kept));
     return std::string(check == NUMBER_OUT_OF_RANGE ? "out of range" : "not a number") +
-           ", keeping " + number;
+           ", keeping " + (shortestForm ? shortest(kept) : std::string(number));
 }
 
 void printHelp(std::FILE* out) {

@@ -30,8 +30,9 @@ enum NumberCheck {
 NumberCheck parseNumber(const std::string& word, float& value);
 
 // What the dialogue says of a word it did not take, the value kept: "not a number,
-// keeping 0.500000" or "out of range, keeping …".
-std::string refusalWords(NumberCheck check, float kept);
+// keeping 0.500000" or "out of range, keeping …"; the value in the shortest form that reads
+// back as it ("keeping 0.5") for a page's own messages.
+std::string refusalWords(NumberCheck check, float kept, bool shortestForm = false);
 
 // Scales the x and y of v to unit length; z is left alone.
 void normalize2(float v[3]);

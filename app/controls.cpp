@@ -12,19 +12,50 @@
 #include <iterator>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
 // A press this close to the start dot drags the start; this close to the arrow head, aims.
 constexpr double GRAB_PIXELS = 8.5;
 constexpr double AIM_PIXELS = 10.5;
-// A finger this close to an edge of the box takes hold of its plane.
-constexpr double TOUCH_PIXELS = 20.0;
-
 // How far (x, y) lies from the segment along one axis from a to b at c on the other.
 double distanceToEdge(double along, double across, double a, double b, double c) {
     const double nearest = std::clamp(along, std::min(a, b), std::max(a, b));
     return std::hypot(along - nearest, across - c);
+}
+
+// What a press at (px, py) window pixels from the bottom left could take hold of, with how
+// far it lies: in the teaching view the ray's start dot and arrow head (from the frame's own
+// layout, so that the press finds them where they are drawn), and the box's four edges.
+std::vector<std::pair<double, std::pair<Handle, int>>> reachable(const AppState& state, double px,
+                                                                 double py) {
+    std::vector<std::pair<double, std::pair<Handle, int>>> found;
+    if (state.teachingView) {
+        const FrameLayout frame = layoutFrame(state, testScene(state.scene));
+        const auto& head = frame.arrowHead;
+        // The arrow head's middle, halfway from its tip to the middle of its back.
+        const double middleX = (2 * head[0][0] + head[1][0] + head[2][0]) / 4;
+        const double middleY = (2 * head[0][1] + head[1][1] + head[2][1]) / 4;
+        if (frame.startDot) {
+            found.push_back(
+                {std::hypot(px - frame.start.x, py - frame.start.y), {HANDLE_START, PLANE_NONE}});
+        }
+        if (frame.arrow) {
+            found.push_back({std::hypot(px - middleX, py - middleY), {HANDLE_ARROW, PLANE_NONE}});
+        }
+    }
+    const View view = currentView(state);
+    const float* planes = state.scene.boxPlanes;
+    const double left = (planes[0] - view.originX) / view.units;
+    const double right = (planes[3] - view.originX) / view.units;
+    const double bottom = (planes[1] - view.originY) / view.units;
+    const double top = (planes[4] - view.originY) / view.units;
+    found.push_back({distanceToEdge(px, py, left, right, top), {HANDLE_PLANE, PLANE_TOP}});
+    found.push_back({distanceToEdge(px, py, left, right, bottom), {HANDLE_PLANE, PLANE_BOTTOM}});
+    found.push_back({distanceToEdge(py, px, bottom, top, left), {HANDLE_PLANE, PLANE_LEFT}});
+    found.push_back({distanceToEdge(py, px, bottom, top, right), {HANDLE_PLANE, PLANE_RIGHT}});
+    return found;
 }
 
 // Selects the plane named by a key; false if the key names none.
@@ -132,7 +163,7 @@ bool pressPointer(AppState& state, int button, bool down, int x, int y) {
 }
 
 void movePointer(AppState& state, int x, int y) {
-    if (!moveRay(state, x, y)) {
+    if (!moveRay(state, x, y) && state.held != HANDLE_NOTHING) {
         dragSelectedPlane(state.scene, state.selectedPlane, state.lastMouseX - x,
                           state.lastMouseY - y);
     }
@@ -140,49 +171,43 @@ void movePointer(AppState& state, int x, int y) {
     state.lastMouseY = y;
 }
 
-bool touchPlane(AppState& state, int x, int y) {
-    const View view = currentView(state);
-    const float* planes = state.scene.boxPlanes;
-    const double left = (planes[0] - view.originX) / view.units;
-    const double right = (planes[3] - view.originX) / view.units;
-    const double bottom = (planes[1] - view.originY) / view.units;
-    const double top = (planes[4] - view.originY) / view.units;
-    const double px = x;
-    const double py = state.windowHeight - y;
-    const std::pair<int, double> edges[] = {
-        {PLANE_TOP, distanceToEdge(px, py, left, right, top)},
-        {PLANE_BOTTOM, distanceToEdge(px, py, left, right, bottom)},
-        {PLANE_LEFT, distanceToEdge(py, px, bottom, top, left)},
-        {PLANE_RIGHT, distanceToEdge(py, px, bottom, top, right)},
-    };
-    const auto* const nearest =
-        std::min_element(std::begin(edges), std::end(edges),
-                         [](const auto& a, const auto& b) { return !(a.second >= b.second); });
-    if (!(nearest->second <= TOUCH_PIXELS)) {
+bool touchPointer(AppState& state, int x, int y, double reach) {
+    state.lastMouseX = x;
+    state.lastMouseY = y;
+    const auto found = reachable(state, x, state.windowHeight - y);
+    // The nearest; a NaN distance (a box at infinity) is never near.
+    const auto nearest =
+        std::min_element(found.begin(), found.end(),
+                         [](const auto& a, const auto& b) { return !(a.first >= b.first); });
+    state.held = HANDLE_NOTHING;
+    if (!(nearest->first <= reach)) {
         return false;
     }
-    state.selectedPlane = nearest->first;
+    state.held = nearest->second.first;
+    if (state.held != HANDLE_PLANE || state.selectedPlane == nearest->second.second) {
+        return false;
+    }
+    state.selectedPlane = nearest->second.second;
     return true;
 }
 
 bool grabRay(AppState& state, int x, int y) {
     state.held = HANDLE_NONE;
-    if (!state.teachingView) {
-        return false;
-    }
-    const FrameLayout frame = layoutFrame(state, testScene(state.scene));
-    const double px = x;
-    const double py = state.windowHeight - y;
-    const auto& head = frame.arrowHead;
-    // The arrow head's middle, halfway from its tip to the middle of its back.
-    const double middleX = (2 * head[0][0] + head[1][0] + head[2][0]) / 4;
-    const double middleY = (2 * head[0][1] + head[1][1] + head[2][1]) / 4;
-    if (frame.startDot && std::hypot(px - frame.start.x, py - frame.start.y) <= GRAB_PIXELS) {
-        state.held = HANDLE_START;
-    } else if (frame.arrow && std::hypot(px - middleX, py - middleY) <= AIM_PIXELS) {
-        state.held = HANDLE_ARROW;
+    for (const auto& [distance, what] : reachable(state, x, state.windowHeight - y)) {
+        const double within = what.first == HANDLE_START ? GRAB_PIXELS : AIM_PIXELS;
+        if (what.first != HANDLE_PLANE && distance <= within && state.held == HANDLE_NONE) {
+            state.held = what.first;
+        }
     }
     return state.held != HANDLE_NONE;
+}
+
+bool pressArrow(AppState& state, int right, int up, bool shift) {
+    const int pixels = shift ? 10 : 1;
+    const Scene before = state.scene;
+    dragSelectedPlane(state.scene, state.selectedPlane, -right * pixels, up * pixels);
+    return !std::equal(std::begin(before.boxPlanes), std::end(before.boxPlanes),
+                       std::begin(state.scene.boxPlanes));
 }
 
 void releaseRay(AppState& state) {
@@ -210,5 +235,5 @@ bool moveRay(AppState& state, int x, int y) {
             state.scene.rayDirNormalised = 0;
         }
     }
-    return state.held != HANDLE_NONE;
+    return state.held == HANDLE_START || state.held == HANDLE_ARROW;
 }

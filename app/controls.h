@@ -53,9 +53,15 @@ bool pressPointer(AppState& state, int button, bool down, int x, int y);
 // else the selected plane moves by the travel, 25 pixels a unit.
 void movePointer(AppState& state, int x, int y);
 
-// A touch at (x, y) window pixels from the top left that lands within reach of one of the
-// box's edges selects that edge's plane, the nearest if more than one; true if it did.
-bool touchPlane(AppState& state, int x, int y);
+// A finger pressed at (x, y) window pixels from the top left takes hold of the nearest of
+// what lies within reach pixels of it: in the teaching view the ray's start dot or arrow
+// head, else an edge of the box, whose plane it selects. On nothing, it holds nothing, and
+// its drag moves nothing. True when the picture changes.
+bool touchPointer(AppState& state, int x, int y, double reach);
+
+// An arrow key: moves the selected plane as a drag of one pixel would (ten with Shift), right
+// and up as the pointer would go; true if a plane moved.
+bool pressArrow(AppState& state, int right, int up, bool shift);
 
 // The teaching view's pointer: a press at (x, y) window pixels from the top left takes hold
 // of the ray's start dot or arrow head (true), or of nothing; a motion moves what it took

@@ -16,12 +16,37 @@ TextItem textAt(int x, int y, std::string text, Colour colour, TextRole role) {
     return {x, y, std::move(text), colour, role, box};
 }
 
-// A status line as the frame's text buffer holds it.
-std::string statusText(const char* name, const float v[3]) {
-    char text[TEXT_BUFFER_SIZE];
-    std::snprintf(text, sizeof text, "%s = %f %f %f", name, static_cast<double>(v[0]),
-                  static_cast<double>(v[1]), static_cast<double>(v[2]));
-    return text;
+// A status line at (x, y), kept within the window: moved left as far as it must, and where
+// it is wider than the window, its numbers put on lines of their own 15 px apart, indented
+// (a number wider than the window cut). The baseline of its last line.
+int addStatus(std::vector<TextItem>& texts, int x, int y, const std::string& text, int width) {
+    const std::size_t columns = std::max<std::size_t>(
+        static_cast<std::size_t>(std::max(width - 2 * KEYS_X, 0) / CHAR_PIXELS), CONTINUATION + 1);
+    std::vector<std::string> lines{""};
+    std::size_t from = 0;
+    while (from < text.size()) {
+        // The head ("ray start =") stays whole; each number after it is a word.
+        const std::size_t space = from == 0 ? text.find(' ', text.find('=')) : text.find(' ', from);
+        std::string word = text.substr(from, space == std::string::npos ? space : space - from);
+        from = space == std::string::npos ? text.size() : space + 1;
+        std::string& last = lines.back();
+        if (!last.empty() && last.size() + 1 + word.size() > columns) {
+            lines.emplace_back(CONTINUATION, ' ');
+        }
+        lines.back() += (lines.back().empty() || lines.back().back() == ' ' ? "" : " ") + word;
+        lines.back().resize(std::min(lines.back().size(), columns));
+    }
+    const std::size_t widest =
+        std::max_element(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+            return a.size() < b.size();
+        })->size();
+    const int shifted = std::max(
+        std::min(x, width - KEYS_X - static_cast<int>(widest) * CHAR_PIXELS), std::min(x, KEYS_X));
+    for (std::string& line : lines) {
+        texts.push_back(textAt(shifted, y, std::move(line), RED, TEXT_FRAME));
+        y -= LINE_PIXELS;
+    }
+    return y + LINE_PIXELS;
 }
 
 // The outcome, the ray's start and direction in red near the top, the about line when it
@@ -36,10 +61,14 @@ void Layouter::layoutFrameTexts(const RayTestRecord& record, std::vector<TextIte
                                outcome, YELLOW, TEXT_FRAME));
     }
     const int x = state.windowWidth / 3;
-    texts.push_back(textAt(x, static_cast<int>(state.windowHeight * STATUS_Y_FRACTION),
-                           statusText("ray start", state.scene.rayStart), RED, TEXT_FRAME));
-    texts.push_back(textAt(x, directionLineY(state.windowHeight),
-                           statusText("ray dir", state.scene.rayDir), RED, TEXT_FRAME));
+    const int startY = static_cast<int>(state.windowHeight * STATUS_Y_FRACTION);
+    const int startEnd = addStatus(texts, x, startY, statusText("ray start", state.scene.rayStart),
+                                   state.windowWidth);
+    // A start line broken over more than two lines pushes the direction's down.
+    statusBottom = addStatus(texts, x,
+                             std::min(directionLineY(state.windowHeight),
+                                      startEnd - static_cast<int>(STATUS_LINE_GAP) + LINE_PIXELS),
+                             statusText("ray dir", state.scene.rayDir), state.windowWidth);
     if (state.aboutShown == 1) {
         texts.push_back(
             textAt(RESULT_X, ABOUT_Y, "ray-box collision demo by Kestrin", GREEN, TEXT_FRAME));
@@ -116,7 +145,12 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
     }
     layoutBox(frame, region);
     layoutSegment(frame, shown, region);
-    layoutFrameTexts(shown, frame.texts);
+    // A page that shows the frame's own texts beside a picture too small for them.
+    std::vector<TextItem> texts;
+    layoutFrameTexts(shown, texts);
+    if (!state.textsInPage) {
+        frame.texts = std::move(texts);
+    }
     frame.teaching = state.teachingView;
     if (state.teachingView) {
         layoutTeaching(frame, record, slab);
@@ -136,6 +170,13 @@ PixelBox textBox(int x, int y, std::size_t characters) {
     return {static_cast<double>(x), static_cast<double>(y - BELOW_BASELINE),
             static_cast<double>(x) + static_cast<double>(characters) * CHAR_PIXELS,
             static_cast<double>(y + ABOVE_BASELINE)};
+}
+
+std::string statusText(const char* name, const float v[3]) {
+    char text[TEXT_BUFFER_SIZE];
+    std::snprintf(text, sizeof text, "%s = %f %f %f", name, static_cast<double>(v[0]),
+                  static_cast<double>(v[1]), static_cast<double>(v[2]));
+    return text;
 }
 
 int directionLineY(int windowHeight) {

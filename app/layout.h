@@ -7,10 +7,10 @@
 // - Units: window pixels from the bottom-left corner, everything; view says which part of
 //   the scene they show, for those who need to know.
 // - Order, each over the one before: clear to black; the box (corners red, green, blue,
-//   yellow, blended smoothly); the teaching view's lines, then its texts, each on a black
-//   plate of its box, so that it reads as well over the box as beside it; the segment
-//   (yellow, segmentWidth pixels wide); the marks, the start dot and the arrow head
-//   (arrowColour); the frame's own texts. Teaching lines are drawn without
+//   yellow, blended smoothly); the teaching view's lines; the segment (yellow, segmentWidth
+//   pixels wide); the teaching view's texts, each on a black plate of its box, so that it
+//   reads as well over the box and the segment as beside them; the marks, the start dot and
+//   the arrow head (arrowColour); the frame's own texts. Teaching lines are drawn without
 //   antialiasing, so that they never blend into a text's pixels.
 // - Colours are each item's own, components from 0 to 1; texts in the 9 x 15 bitmap font
 //   (or the page's 15 px monospace), baseline at (x, y).
@@ -114,6 +114,9 @@ struct FrameLayout {
 // The box a text of this many characters takes up at (x, y).
 PixelBox textBox(int x, int y, std::size_t characters);
 
+// A status line as the frame's text buffer holds it: "ray start = -1.000000 0.500000 ...".
+std::string statusText(const char* name, const float v[3]);
+
 // The direction status line's baseline, the lower of the two status lines, in a window
 // this high.
 int directionLineY(int windowHeight);
@@ -139,5 +142,7 @@ void zoomView(AppState& state, double factor, int x, int y);
 void nextStep(AppState& state);
 void previousStep(AppState& state);
 void showAllSteps(AppState& state);
-// How many steps the walk has for the current scene.
+// How many steps the walk has for the current scene, and the one it shows alone: -1 while
+// it shows all of them, as it does for a step past the last.
 int stepCount(const AppState& state);
+int shownStep(const AppState& state);

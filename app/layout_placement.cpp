@@ -179,12 +179,23 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
             places.emplace_back(x, y - 15);
         }
     }
-    for (const auto& [x, y] : places) {
-        const PixelBox box = textBox(x, y, text.size());
-        if (within(frame, box) && clearOf(box, taken)) {
-            taken.push_back(box);
-            frame.teachingTexts.push_back(textAt(x, y, std::move(text), colour, TEXT_LABEL));
-            return;
+    // Over the segment, a label's plate would hide part of it: a place clear of it too comes
+    // first.
+    const auto offSegment = [&](const PixelBox& box) {
+        const double m = frame.segmentWidth / 2.0 + 1.0;
+        double a[2] = {frame.segmentFrom[0], frame.segmentFrom[1]};
+        double b[2] = {frame.segmentTo[0], frame.segmentTo[1]};
+        return !frame.segment ||
+               !clipSegment(Rect{box.x0 - m, box.y0 - m, box.x1 + m, box.y1 + m}, a, b);
+    };
+    for (const bool clearOfSegment : {true, false}) {
+        for (const auto& [x, y] : places) {
+            const PixelBox box = textBox(x, y, text.size());
+            if (within(frame, box) && clearOf(box, taken) && (!clearOfSegment || offSegment(box))) {
+                taken.push_back(box);
+                frame.teachingTexts.push_back(textAt(x, y, std::move(text), colour, TEXT_LABEL));
+                return;
+            }
         }
     }
 }
@@ -194,7 +205,7 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
 // neither side has a readable column. When they do not fit, a line asks for more room.
 void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk,
                            const std::string& note) {
-    const int top = directionLineY(state.windowHeight) - STEPS_GAP;
+    const int top = statusBottom - STEPS_GAP;
     if (top < STEPS_BOTTOM) {
         return;
     }

@@ -41,9 +41,12 @@ constexpr int MIN_COLUMNS = 24;
 constexpr std::size_t CONTINUATION = 2;
 // An x plane's label is tried first at this baseline, where it has always been.
 constexpr int LABEL_Y = 72;
-// The arrow head's tip sits this far along the ray from its start, and is this long.
+// The arrow head's tip sits this far along the ray from its start, and is this long; the
+// start dot is this wide. Larger where a finger works the picture.
 constexpr double ARROW_PIXELS = 48.0;
 constexpr double ARROW_LENGTH = 12.0;
+constexpr float START_DOT = 9.0f;
+constexpr double TOUCH_SCALE = 5.0 / 3.0;
 // A framed view keeps this many pixels round what it frames: room for the arrow head.
 constexpr double FRAME_MARGIN = 64.0;
 
@@ -84,9 +87,6 @@ double pixelY(const View& view, double y);
 // A text at (x, y) with its box.
 TextItem textAt(int x, int y, std::string text, Colour colour, TextRole role);
 
-// A status line as the frame's text buffer holds it.
-std::string statusText(const char* name, const float v[3]);
-
 // Adds a line in the pieces that keep clear of every box by half its width and a pixel.
 void addLineAround(std::vector<LineItem>& lines, const LineItem& line,
                    const std::vector<PixelBox>& boxes);
@@ -123,6 +123,8 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
 // Lays out one frame of the state it is given.
 struct Layouter {
     const AppState& state;
+    // The baseline of the status lines' lowest line, once they are laid out.
+    int statusBottom = 0;
 
     [[nodiscard]] View usualView() const;
     // The outcome, the ray's start and direction in red near the top, the about line when it

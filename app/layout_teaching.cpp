@@ -86,19 +86,20 @@ bool Layouter::guideSegment(const FrameLayout& frame, const RayLine& line, doubl
     return true;
 }
 
-// The ray's handles: the start dot and the arrow head, where they lie near the window.
+// The ray's handles: the start dot and the arrow head, where they lie near the window,
+// larger for a finger. The arrow head sits at its usual distance along the ray, or where
+// that would cover a text, at the first of a few others that covers none in the window.
 void Layouter::layoutHandles(FrameLayout& frame) {
+    const double scale = state.touchHandles ? TOUCH_SCALE : 1.0;
     const double sx = pixelX(frame.view, state.scene.rayStart[0]);
     const double sy = pixelY(frame.view, state.scene.rayStart[1]);
-    const auto near = [&](double x, double y) {
-        return x >= -ARROW_PIXELS && y >= -ARROW_PIXELS && x <= frame.width + ARROW_PIXELS &&
-               y <= frame.height + ARROW_PIXELS;
-    };
-    if (!near(sx, sy)) {
+    const double reach = ARROW_PIXELS * scale;
+    if (!(sx >= -reach && sy >= -reach && sx <= frame.width + reach &&
+          sy <= frame.height + reach)) {
         return;
     }
     frame.startDot = true;
-    frame.start = {sx, sy, 9.0f, CYAN};
+    frame.start = {sx, sy, static_cast<float>(START_DOT * scale), CYAN};
     const double length =
         std::hypot(static_cast<double>(state.scene.rayDir[0]), state.scene.rayDir[1]);
     if (!(length > 0.0) || !std::isfinite(length)) {
@@ -106,15 +107,32 @@ void Layouter::layoutHandles(FrameLayout& frame) {
     }
     const double dx = state.scene.rayDir[0] / length;
     const double dy = state.scene.rayDir[1] / length;
-    const double tipX = sx + dx * ARROW_PIXELS;
-    const double tipY = sy + dy * ARROW_PIXELS;
-    const double baseX = tipX - dx * ARROW_LENGTH;
-    const double baseY = tipY - dy * ARROW_LENGTH;
+    const double size = ARROW_LENGTH * scale;
+    const std::vector<PixelBox> texts = textBoxes(frame);
+    const auto headAt = [&](double along) {
+        const double tipX = sx + dx * ARROW_PIXELS * scale * along;
+        const double tipY = sy + dy * ARROW_PIXELS * scale * along;
+        const double baseX = tipX - dx * size;
+        const double baseY = tipY - dy * size;
+        return std::array<std::array<double, 2>, 3>{
+            {{tipX, tipY},
+             {baseX - dy * size / 2, baseY + dx * size / 2},
+             {baseX + dy * size / 2, baseY - dx * size / 2}}};
+    };
+    frame.arrowHead = headAt(1.0);
+    for (const double along : {1.0, 4.0 / 3, 5.0 / 3, 2.0, 2.0 / 3}) {
+        const auto head = headAt(along);
+        const PixelBox box{std::min({head[0][0], head[1][0], head[2][0]}) - 1,
+                           std::min({head[0][1], head[1][1], head[2][1]}) - 1,
+                           std::max({head[0][0], head[1][0], head[2][0]}) + 1,
+                           std::max({head[0][1], head[1][1], head[2][1]}) + 1};
+        if (clearOf(box, texts) && (along == 1.0 || within(frame, box))) {
+            frame.arrowHead = head;
+            break;
+        }
+    }
     frame.arrow = true;
     frame.arrowColour = CYAN;
-    frame.arrowHead = {{{tipX, tipY},
-                        {baseX - dy * ARROW_LENGTH / 2, baseY + dx * ARROW_LENGTH / 2},
-                        {baseX + dy * ARROW_LENGTH / 2, baseY - dx * ARROW_LENGTH / 2}}};
 }
 
 // Marks on their planes where the ray's line crosses them ahead of the start, and a hit's
@@ -222,10 +240,12 @@ void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
     const int walk = state.walkStep < static_cast<int>(steps.size()) ? state.walkStep : -1;
     const Step* current = walk >= 0 ? &steps[static_cast<std::size_t>(walk)] : nullptr;
     const Scene& scene = state.scene;
-    layoutSteps(frame, steps, walk,
-                disagreement(record, slab, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart,
-                             scene.rayDir));
-    frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
+    if (!state.textsInPage) {
+        layoutSteps(frame, steps, walk,
+                    disagreement(record, slab, &scene.boxPlanes[0], &scene.boxPlanes[3],
+                                 scene.rayStart, scene.rayDir));
+        frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
+    }
     std::vector<PixelBox> taken = textBoxes(frame);
     std::vector<LineItem> lines;
     if (state.method == METHOD_SLAB) {

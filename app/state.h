@@ -13,8 +13,10 @@ struct View {
     double units;
 };
 
-// What a press in the teaching view took hold of.
-enum Handle { HANDLE_NONE, HANDLE_START, HANDLE_ARROW };
+// What a press took hold of: nothing of its own, so that a drag moves the selected plane
+// (a mouse's press anywhere); the ray's start dot or arrow head; a plane whose edge a finger
+// touched; or nothing at all (a finger on nothing moves nothing).
+enum Handle { HANDLE_NONE, HANDLE_START, HANDLE_ARROW, HANDLE_PLANE, HANDLE_NOTHING };
 
 struct AppState {
     Scene scene;
@@ -30,6 +32,11 @@ struct AppState {
     View movedView{};
     int windowWidth = 640;
     int windowHeight = 480;
+    // Where the picture is too small for them, a page shows the frame's own texts, the steps
+    // and the keys beside it; the picture then leaves them out. The handles are drawn large
+    // enough to see under a finger while one works the picture.
+    bool textsInPage = false;
+    bool touchHandles = false;
     // Where the pointer was last seen, in window pixels from the top left, and what a
     // press there took hold of.
     int lastMouseX = 0;

@@ -26,12 +26,18 @@ int stepCount(const AppState& state) {
     return static_cast<int>(layout::Layouter{state}.sceneSteps(testScene(state.scene)).size());
 }
 
+int shownStep(const AppState& state) {
+    return state.walkStep >= 0 && state.walkStep < stepCount(state) ? state.walkStep : -1;
+}
+
 void nextStep(AppState& state) {
-    state.walkStep = state.walkStep + 1 < stepCount(state) ? state.walkStep + 1 : -1;
+    const int next = shownStep(state) + 1;
+    state.walkStep = next < stepCount(state) ? next : -1;
 }
 
 void previousStep(AppState& state) {
-    state.walkStep = state.walkStep < 0 ? stepCount(state) - 1 : state.walkStep - 1;
+    const int shown = shownStep(state);
+    state.walkStep = shown < 0 ? stepCount(state) - 1 : shown - 1;
 }
 
 void showAllSteps(AppState& state) {

@@ -122,8 +122,8 @@ void drawMark(const MarkItem& mark) {
 
 } // namespace
 
-// The layout in the order that keeps texts on top: the box; the teaching view's lines and
-// texts on their plates; the segment; the marks and the ray's handles over it; the
+// The layout in the order that keeps texts on top: the box; the teaching view's lines; the
+// segment; the teaching view's texts on their plates; the marks and the ray's handles; the
 // frame's own texts.
 void paintFrame(const FrameLayout& frame) {
     glClear(GL_COLOR_BUFFER_BIT);
@@ -133,14 +133,14 @@ void paintFrame(const FrameLayout& frame) {
         glDisable(GL_LINE_SMOOTH);
         glDisable(GL_BLEND);
         drawLines(frame.lines);
+    }
+    drawRay(frame);
+    if (frame.teaching) {
         for (const TextItem& text : frame.teachingTexts) {
             glColor3f(0, 0, 0);
             glRectd(text.box.x0, text.box.y0, text.box.x1, text.box.y1);
             drawTextItem(text);
         }
-    }
-    drawRay(frame);
-    if (frame.teaching) {
         for (const MarkItem& mark : frame.marks) {
             drawMark(mark);
         }

@@ -19,6 +19,17 @@ void onKeyboard(unsigned char key, int, int) {
     }
 }
 
+// The arrow keys move the selected plane, one drag pixel a press (ten with Shift).
+void onSpecial(int key, int, int) {
+    noteInput();
+    const int right = key == GLUT_KEY_RIGHT ? 1 : key == GLUT_KEY_LEFT ? -1 : 0;
+    const int up = key == GLUT_KEY_UP ? 1 : key == GLUT_KEY_DOWN ? -1 : 0;
+    if ((right != 0 || up != 0) &&
+        pressArrow(desktop.state, right, up, (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0)) {
+        glutPostRedisplay();
+    }
+}
+
 // Acts on the picked entry, running its console dialogue if it has one, then always asks
 // for a redraw, so a changed ray or about line shows at once. The separators only redraw.
 void onMenu(int value) {

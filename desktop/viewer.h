@@ -65,6 +65,7 @@ void noteInput();
 
 void addMenuEntries();
 void onKeyboard(unsigned char key, int x, int y);
+void onSpecial(int key, int x, int y);
 void onMenu(int value);
 void onMenuStatus(int status, int x, int y);
 void onMouse(int button, int state, int x, int y);

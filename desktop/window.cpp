@@ -82,6 +82,7 @@ std::string startViewer(int* argc, char** argv, const Geometry& geometry) {
     glutDisplayFunc(onDisplay);
     glutMotionFunc(onMotion);
     glutKeyboardFunc(onKeyboard);
+    glutSpecialFunc(onSpecial);
     glutMouseFunc(onMouse);
     glutReshapeFunc(onReshape);
     glutIdleFunc(onIdle);

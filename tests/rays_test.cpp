@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -244,29 +241,6 @@ TEST(Rays, DifferOnTheCorpus) {
     }
     EXPECT_GT(listed, 100);
     EXPECT_LT(listed, rays);
-}
-
-// A reader that has gone wanted no more: no message, no failure.
-TEST(Rays, AReaderThatHasGone) {
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    close(ends[0]);
-    std::FILE* out = fdopen(ends[1], "w");
-    std::string input;
-    for (int n = 0; n < 20000; ++n) {
-        input += std::string(START_UP) + "\n";
-    }
-    std::FILE* in = fmemopen(input.data(), input.size(), "r");
-    char* err = nullptr;
-    std::size_t errSize = 0;
-    std::FILE* errStream = open_memstream(&err, &errSize);
-    std::signal(SIGPIPE, SIG_IGN);
-    EXPECT_EQ(answerRays(in, out, errStream, {}), 0);
-    std::fclose(errStream);
-    EXPECT_EQ(std::string(err, errSize), "");
-    std::free(err);
-    std::fclose(in);
-    std::fclose(out);
 }
 
 } // namespace

@@ -280,7 +280,8 @@ const std::tuple<const char*, int, int, int, int, const char*, std::uint32_t> TE
     {"--start 10 20", 640, 480, 400, 34, "start point is inside box.", YELLOW},
     {"--box 15 10 5 25 --start 0 12 --dir 1 0", 640, 480, 34, 34,
      "Collision at { X = 15.000000; Y = 12.000000; Z = 0.000000 }", RED},
-    {"", 480, 640, 160, 609, "ray start = -1.000000 0.500000 0.000000", RED},
+    // Narrower than the status line needs at a third of the width: kept within the window.
+    {"", 480, 640, 125, 609, "ray start = -1.000000 0.500000 0.000000", RED},
     // Short: the teaching view's steps must stop above the about line.
     {"--about", 640, 200, 34, 54, "ray-box collision demo by Kestrin", GREEN},
 };
@@ -374,6 +375,20 @@ TEST(Frame, TeachingView) {
             EXPECT_TRUE(hasText(f, x, y, text, colour));
         }
     }
+    // The hit segment passes under the teaching view's texts, never over them.
+    desktop.state.selectedPlane = PLANE_NONE;
+    for (const char* crossed : {"--method slab --start 30 -30 --dir -1 1 --box -1 -1 1 1 --frame",
+                                "--start -5 -20 --dir 0.5 1"}) {
+        const Frame f = frameOf(crossed + std::string(" --explain"));
+        int under = 0;
+        for (const TextItem& text :
+             layoutFrame(desktop.state, testScene(desktop.state.scene)).teachingTexts) {
+            const PixelBox& b = text.box;
+            under += f.count(YELLOW, static_cast<int>(b.x0), static_cast<int>(b.y0),
+                             static_cast<int>(b.x1), static_cast<int>(b.y1));
+        }
+        EXPECT_EQ(under, 0) << crossed;
+    }
 }
 
 // What the window shows, as the X server holds it, bottom row first as GL counts.
@@ -397,12 +412,13 @@ Frame shown(Window window) {
 TEST(Frame, ResizesShowTheNewSize) {
     const Window window = openViewer();
     for (int round = 0; round < 4; ++round) {
-        for (const auto& [width, height] : {std::pair{320, 240}, {600, 460}, {640, 480}}) {
+        for (const auto& [width, height] : {std::pair{400, 300}, {600, 460}, {640, 480}}) {
             const int before = swaps;
             resize(width, height);
             EXPECT_TRUE(pumpUntil([before = before] { return swaps > before; }));
             glFinish();
-            EXPECT_TRUE(hasText(shown(window), width / 3, static_cast<int>(height * 20.0 / 21),
+            const int x = std::min(width / 3, width - 4 - 39 * 9);
+            EXPECT_TRUE(hasText(shown(window), x, static_cast<int>(height * 20.0 / 21),
                                 "ray start = -1.000000 0.500000 0.000000", RED))
                 << width << "x" << height << " in round " << round;
         }

@@ -1,6 +1,10 @@
-// The page's input: the menu, the pointer, touch and keys on the picture, and the console
-// panel's answers, each handed to the program as the desktop's callbacks would hand it.
-// Put into the page's script after page.js, whose helpers it uses.
+// The page's input: the menu, the pointer, fingers and keys on the picture, and the answers
+// to the console's questions, each handed to the program as the desktop's callbacks would
+// hand it. Put into the page's script after page.js, whose helpers it uses.
+
+// Whether the press that clicks a menu entry began in the menu: the press that opened the
+// menu never picks what lies under it when it is let go.
+let pressedInMenu = false;
 
 function buildMenu() {
   for (const line of call('webMenuEntries', [], 'string').split('\n').filter(Boolean)) {
@@ -13,21 +17,22 @@ function buildMenu() {
       entry.setAttribute('role', 'menuitem');
       entry.tabIndex = -1;
       entry.dataset.value = value;
-      // Released over an entry, as a right button held from the press; or clicked.
-      entry.addEventListener('pointerup', (event) => {
-        event.stopPropagation();
-        pick(Number(value));
+      entry.addEventListener('click', () => {
+        if (pressedInMenu) {
+          pick(Number(value));
+        }
       });
-      entry.addEventListener('click', () => $('menu').hidden || pick(Number(value)));
     }
     $('menu').append(entry);
   }
+  $('menu').addEventListener('pointerdown', () => { pressedInMenu = true; });
+  $('menu').addEventListener('contextmenu', (event) => event.preventDefault());
 }
 
 const entries = () => [...$('menu').querySelectorAll('[role=menuitem]')];
 
-// Opens the menu at (x, y) CSS pixels over the picture, kept within it; from the
-// keyboard, with its first entry focused.
+// Opens the menu at (x, y) CSS pixels of the window, moved as far as it must to fit on the
+// screen; from the keyboard, with its first entry focused.
 function openMenu(x, y, byKeyboard) {
   if (waiting) {
     // The picture waits with the dialogue; so does the menu.
@@ -35,10 +40,11 @@ function openMenu(x, y, byKeyboard) {
     return;
   }
   const menu = $('menu');
+  pressedInMenu = false;
   menu.hidden = false;
-  const stage = $('stage');
-  menu.style.left = Math.max(0, Math.min(x, stage.clientWidth - menu.offsetWidth)) + 'px';
-  menu.style.top = Math.max(0, Math.min(y, stage.clientHeight - menu.offsetHeight)) + 'px';
+  const room = (at, size, screen) => Math.max(4, Math.min(at, screen - size - 4));
+  menu.style.left = room(x, menu.offsetWidth, window.innerWidth) + 'px';
+  menu.style.top = room(y, menu.offsetHeight, window.innerHeight) + 'px';
   $('menubutton').setAttribute('aria-expanded', 'true');
   if (byKeyboard) {
     entries()[0].focus();
@@ -77,23 +83,27 @@ function menuKey(event) {
   event.preventDefault();
 }
 
-// Where an event lies on the picture: CSS pixels, and the program's window pixels.
+// Where an event lies on the picture: CSS pixels of the window, and the program's window
+// pixels.
 function placeOf(event) {
   const box = $('scene').getBoundingClientRect();
   const x = event.clientX - box.left;
   const y = event.clientY - box.top;
-  return { x, y, at: [Math.round(x * WIDE / box.width), Math.round(y * HIGH / box.height)] };
+  return { x: event.clientX, y: event.clientY,
+    at: [Math.round(x * view.wide / box.width), Math.round(y * view.high / box.height)] };
 }
 
 // What the last input came from, and how to use the picture with it.
 const HOW_TO = {
   mouse: 'Mouse: choose a plane with its button, then drag on the picture to move it; right-click for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and the wheel zooms.',
-  touch: 'Touch: tap an edge of the box and drag to move its plane; hold a finger still for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and pinch to zoom.',
-  keyboard: 'Keyboard: Tab to the picture, then w d a s choose the top, bottom, left or right plane, h prints help, c turns to the slab test and back, Shift+F10 opens the menu; in the teaching view n and p walk the steps, Esc shows them all, f frames and r unframes.',
+  touch: 'Touch: put a finger on an edge of the box and drag to move its plane; hold a finger still for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and pinch to zoom.',
+  keyboard: 'Keyboard: Tab to the picture, then w d a s choose the top, bottom, left or right plane and the arrow keys move it (Shift: ten times as far), h prints help, c turns to the slab test and back, Shift+F10 opens the menu; in the teaching view n and p walk the steps, Esc shows them all, f frames and r unframes.',
 };
 function usedInput(kind) {
-  if ($('howto').textContent !== HOW_TO[kind]) {
-    $('howto').textContent = HOW_TO[kind];
+  setText($('howto'), HOW_TO[kind]);
+  if ((kind === 'touch') !== touching) {
+    touching = kind === 'touch';
+    fit();
   }
 }
 
@@ -124,18 +134,18 @@ function wireStage() {
       // A second finger: whatever the first held goes, and the two pinch.
       const [a, b] = [...down.values()];
       pinched = Math.hypot(a.x - b.x, a.y - b.y);
-      after(call('webPointer', [0, 0, ...a.at, 0]));
+      after(call('webPointer', [0, 0, ...a.at, 0, 0]), false);
       return;
     }
     const touch = event.pointerType === 'mouse' ? 0 : 1;
     if (touch) {
       holding = setTimeout(() => {
-        after(call('webPointer', [0, 0, ...place.at, 0]));
+        after(call('webPointer', [0, 0, ...place.at, 0, 0]));
         down.clear();
         openMenu(place.x, place.y, false);
       }, LONG_PRESS);
     }
-    after(call('webPointer', [event.button, 1, ...place.at, touch]));
+    after(call('webPointer', [event.button, 1, ...place.at, touch, REACH * view.scale]), false);
   });
   scene.addEventListener('pointermove', (event) => {
     if (!down.has(event.pointerId)) {
@@ -153,36 +163,41 @@ function wireStage() {
       const middle = [Math.round((a.at[0] + b.at[0]) / 2), Math.round((a.at[1] + b.at[1]) / 2)];
       // Each quarter the fingers spread or close is a step of the wheel about their middle.
       if (apart > pinched * 1.25 || apart < pinched * 0.8) {
-        after(call('webPointer', [apart > pinched ? 3 : 4, 1, ...middle, 0]));
+        after(call('webPointer', [apart > pinched ? 3 : 4, 1, ...middle, 0, 0]), false);
         pinched = apart;
       }
       return;
     }
     // The left button (or a touch or pen) and the middle one drag.
     if ((event.buttons & 5) !== 0) {
-      after(call('webMotion', place.at));
+      after(call('webMotion', place.at), false);
     }
   });
   const up = (event) => {
     cancelHold();
     const was = down.delete(event.pointerId);
     if (was && down.size === 0 && event.button !== 2) {
-      after(call('webPointer', [event.button, 0, ...placeOf(event).at, 0]));
+      after(call('webPointer', [event.button, 0, ...placeOf(event).at, 0, 0]));
     }
   };
   scene.addEventListener('pointerup', up);
   scene.addEventListener('pointercancel', up);
   scene.addEventListener('wheel', (event) => {
     event.preventDefault();
-    after(call('webPointer', [event.deltaY < 0 ? 3 : 4, 1, ...placeOf(event).at, 0]));
+    after(call('webPointer', [event.deltaY < 0 ? 3 : 4, 1, ...placeOf(event).at, 0, 0]));
   }, { passive: false });
+  // A press anywhere but the picture (whose own press sees to it), the menu and its button
+  // closes the menu.
   document.addEventListener('pointerdown', (event) => {
-    if (!$('stage').contains(event.target) && event.target !== $('menubutton')) {
+    if (![$('stage'), $('menu'), $('menubutton')].some((keep) => keep.contains(event.target))) {
       closeMenu();
     }
   });
   $('menu').addEventListener('keydown', menuKey);
 }
+
+// The arrow keys, as right and up.
+const ARROWS = { ArrowRight: [1, 0], ArrowLeft: [-1, 0], ArrowUp: [0, 1], ArrowDown: [0, -1] };
 
 function wireKeys() {
   document.addEventListener('keydown', (event) => {
@@ -194,21 +209,27 @@ function wireKeys() {
     usedInput('keyboard');
     if (event.key === 'ContextMenu' || (event.key === 'F10' && event.shiftKey)) {
       event.preventDefault();
-      openMenu(8, 8, true);
+      const box = $('scene').getBoundingClientRect();
+      openMenu(box.left + 8, box.top + 8, true);
       return;
     }
     if (event.key === 'Escape' && !$('menu').hidden) {
       closeMenu(true);
       return;
     }
-    if (event.key === 'Escape' || event.key.length === 1) {
+    if (event.key in ARROWS) {
+      event.preventDefault();
+      after(call('webArrow', [...ARROWS[event.key], event.shiftKey ? 1 : 0]));
+    } else if (event.key === 'Escape' || event.key.length === 1) {
       press(event.key);
     }
   });
   $('answer').addEventListener('keydown', (event) => {
     if (event.key === 'Escape') {
       $('answer').value = '';
-      waiting = !call('webCancel') && waiting;
+      if (call('webCancel')) {
+        setWaiting(false);
+      }
       after(true);
       return;
     }
@@ -220,9 +241,13 @@ function wireKeys() {
     if (tooLong('an answer', line)) {
       return;
     }
-    if (call('webAnswer', [line])) {
-      waiting = false;
-    }
+    const done = call('webAnswer', [line]);
     after(true);
+    if (done) {
+      setWaiting(false);
+    } else {
+      const lines = $('console').textContent.split('\n');
+      $('question').textContent = 'The console asks: ' + lines[lines.length - 1];
+    }
   });
 }

@@ -1,15 +1,22 @@
 // The page's wiring, put into the page's markup as its script when CMake runs: every
-// decision is the program's; this only passes events on and keeps the controls up to date.
+// decision is the program's; this only passes events on and shows what the program says.
 const $ = (id) => document.getElementById(id);
 const call = (name, args = [], type = 'number') =>
   Module.ccall(name, type, args.map((a) => (typeof a === 'string' ? 'string' : 'number')), args);
-// The program's window, in its own pixels; the canvases show it at any size.
-const WIDE = 640;
-const HIGH = 480;
+// The picture in the program's window pixels, as the program lays it out: the canvas's CSS
+// size, scaled up as far as keeps its 15 px texts at 12 CSS px at least on a small screen.
+const view = { wide: 0, high: 0, scale: 1, touching: false };
+// Below this width the frame's own texts, the steps and the keys are written beside the
+// picture instead of in it.
+const TEXTS_IN_PICTURE = 560;
+// A finger takes hold of what lies this many CSS pixels from it.
+const REACH = 22;
 let waiting = false;
 let scheduled = false;
 // Whether the next frame paints: something changed since the last one painted.
 let stale = true;
+// Whether the handles are drawn for a finger: the last input came from one.
+let touching = false;
 // The longest answer line or link query handed to the program; longer ones are refused
 // here, before they reach it.
 const LONGEST = 10000;
@@ -17,6 +24,8 @@ const LONGEST = 10000;
 const KEPT_LINES = 500;
 // A touch held this long without moving opens the menu.
 const LONG_PRESS = 550;
+// What the page showed last, as the program said it.
+let shown = null;
 
 // Adds text to the console panel, which keeps only its last lines.
 function toConsole(text) {
@@ -29,11 +38,15 @@ function toConsole(text) {
   panel.scrollTop = panel.scrollHeight;
 }
 
-// Shows what the program's console wrote.
-function showConsole() {
+// Shows what the program's console wrote; after the user's own input outside a dialogue,
+// the console is brought into view where it is out of sight (the help, on a phone).
+function showConsole(intoView = true) {
   const text = call('webConsole', [], 'string');
   if (text) {
     toConsole(text);
+    if (intoView && !waiting) {
+      $('console').scrollIntoView({ block: 'nearest' });
+    }
   }
 }
 
@@ -63,10 +76,11 @@ function schedule() {
 // The shortest time from one frame's start to the next that a miss asks for: 30 frames a
 // second, as the desktop's resting pace. Input asks for its frame at once.
 const MISS_INTERVAL = 1000 / 30;
+let missTimer = 0;
 
 // A frame: the test runs, and the picture is painted if anything changed since the last
 // one; while the ray misses, the next frame follows, no sooner than the miss's pace. The
-// frame that paints also gives the picture in words and announces a new outcome.
+// frame that paints also writes what the picture shows beside it.
 function frame() {
   scheduled = false;
   if (waiting) {
@@ -78,76 +92,149 @@ function frame() {
   Module.frames = (Module.frames || 0) + 1;
   Module.painted = (Module.painted || 0) + (painting ? 1 : 0);
   Module.firstFrameAt = Module.firstFrameAt || started;
+  // One miss's next frame is asked for at a time, however many frames ran meanwhile.
+  clearTimeout(missTimer);
   if (call('webFrame', [painting ? 1 : 0]) === 0) {
-    setTimeout(schedule, Math.max(0, started + MISS_INTERVAL - performance.now()));
+    missTimer = setTimeout(schedule, Math.max(0, started + MISS_INTERVAL - performance.now()));
   }
-  if (!painting) {
-    return;
+  if (painting) {
+    showWords();
   }
-  const words = call('webFrameWords', [], 'string');
-  const outcome = words.slice(0, words.indexOf('\n'));
-  if ($('outcome').textContent !== outcome) {
-    $('outcome').textContent = outcome;
+}
+
+// Sets an element's text only when it changes, so that nothing is read out again for no
+// reason.
+function setText(element, text) {
+  if (element.textContent !== text) {
+    element.textContent = text;
   }
-  $('words').textContent = words.slice(outcome.length + 1);
+}
+
+// What the picture shows, in words beside it and for those who cannot see it; and the
+// controls as the program's state has them.
+function showWords() {
+  shown = JSON.parse(call('webShown', [], 'string'));
+  setText($('outcome'), shown.outcome);
+  const inPage = view.wide < TEXTS_IN_PICTURE;
+  $('status').hidden = !inPage;
+  setText($('status'), shown.status.join('\n'));
+  const steps = $('steps');
+  // The picture writes the steps itself where it has room for them.
+  steps.hidden = !shown.teaching || !inPage;
+  const items = [...shown.steps, ...(shown.disagreement ? [shown.disagreement] : [])];
+  while (steps.children.length > items.length) {
+    steps.lastChild.remove();
+  }
+  items.forEach((text, i) => {
+    const item = steps.children[i] || steps.appendChild(document.createElement('li'));
+    setText(item, text);
+    item.className = i === shown.steps.length ? 'disagree' : '';
+    if (i === shown.current) {
+      item.setAttribute('aria-current', 'step');
+    } else {
+      item.removeAttribute('aria-current');
+    }
+  });
+  setText($('words'), [shown.outcome, ...shown.status, shown.box, ...items].join('\n'));
   showControls();
 }
 
-// The controls as the program's state has them: the selected plane, the walk, the
-// teaching view, and the fields for the ray when nobody is typing in them.
+// The controls as the program's state has them: the selected plane, the walk, the teaching
+// view, and the fields when nobody is typing in them.
 let fieldsFor = '';
 function showControls() {
-  const [line, current] = call('webControls', [], 'string').split('\n');
-  const [plane, step, count, teaching, slab] = line.split(' ').map(Number);
-  $('method').setAttribute('aria-pressed', String(slab === 1));
+  $('method').setAttribute('aria-pressed', String(shown.slab));
   document.querySelectorAll('[data-key]').forEach((button, i) => {
-    button.setAttribute('aria-pressed', String(i === plane));
+    button.setAttribute('aria-pressed', String(i === shown.plane));
   });
-  $('explain').checked = teaching === 1;
-  const walk = teaching !== 1 ? '' : step < 0 ? `all ${count} steps` : `step ${step + 1} of ${count}`;
-  if ($('walk').textContent !== walk) {
-    $('walk').textContent = walk;
-    $('current').textContent = step < 0 ? '' : `${walk}: ${current}`;
+  $('explain').checked = shown.teaching;
+  setText($('walk'), !shown.teaching ? '' : shown.current < 0 ? `all ${shown.count} steps`
+    : `step ${shown.current + 1} of ${shown.count}`);
+  const fields = ['start-x', 'start-y', 'dir-x', 'dir-y', 'min-x', 'min-y', 'max-x', 'max-y'];
+  const typing = fields.includes(document.activeElement.id);
+  if (shown.query !== fieldsFor && !typing) {
+    fieldsFor = shown.query;
+    fields.forEach((id, i) => { $(id).value = shown.fields[i]; });
   }
-  const query = call('webQuery', [], 'string');
-  const typing = ['start-x', 'start-y', 'dir-x', 'dir-y'].includes(document.activeElement.id);
-  if (query !== fieldsFor && !typing) {
-    fieldsFor = query;
-    const values = new URLSearchParams(query);
-    [$('start-x').value, $('start-y').value] = values.get('start').split(',');
-    [$('dir-x').value, $('dir-y').value] = values.get('dir').split(',');
-  }
+}
+
+// What a screen reader hears once a change has ended, once: what a field said of it, the
+// method and the outcome and, in a walk, its current step.
+function announce(said = '') {
+  const step = shown.teaching && shown.current >= 0
+    ? ` Step ${shown.current + 1} of ${shown.count}: ${shown.steps[shown.current]}` : '';
+  setText($('announce'), said.replaceAll('\n', '. ') + (shown.slab ? 'Slab test: ' : 'Candidate planes: ')
+    + shown.outcome + '.' + step);
 }
 
 // After input: the picture again if it changed, and what the console and controls say.
-function after(changed) {
+// A change that has ended is announced.
+function after(changed, ended = true, said = '') {
   if (changed) {
     redraw();
   }
-  showConsole();
-  showControls();
+  showConsole(ended);
+  showWords();
+  if (ended) {
+    announce(said);
+  }
 }
 
 // A key as the program takes it: a character, or Escape.
 const press = (key) => after(call('webKey', [key === 'Escape' ? 27 : key.charCodeAt(0)]));
 
-// A pick from the menu, or a dialogue's start; the console panel then asks.
+// While a console question waits, the picture and the controls say so; the question is
+// asked under the picture, where the learner is.
+function setWaiting(now) {
+  waiting = now;
+  showConsole(false);
+  document.body.classList.toggle('waiting', now);
+  $('asking').hidden = !now;
+  document.querySelectorAll('#controls button, #controls input').forEach((control) => {
+    control.setAttribute('aria-disabled', String(now));
+  });
+  const answer = $('answer');
+  (now ? $('asking') : $('answer-home')).append(answer);
+  if (now) {
+    const lines = $('console').textContent.split('\n');
+    $('question').textContent = 'The console asks: ' + lines[lines.length - 1];
+    answer.focus({ preventScroll: true });
+  } else {
+    redraw();
+  }
+}
+
+// A pick from the menu, or a dialogue's start; the question is then asked under the
+// picture.
 function pick(value) {
   closeMenu(true);
   if (waiting) {
     return;
   }
-  const result = call('webMenu', [value]);
-  waiting = result === 2;
-  if (waiting) {
-    $('answer').focus();
+  if (call('webMenu', [value]) === 2) {
+    setWaiting(true);
+  } else {
+    after(true);
   }
-  after(true);
+}
+
+// A control that would change the picture while a question waits says so instead.
+function unlessWaiting(act) {
+  return (event) => {
+    if (waiting) {
+      event.preventDefault();
+      $('question').classList.remove('nudge');
+      void $('question').offsetWidth;
+      $('question').classList.add('nudge');
+      return;
+    }
+    act(event);
+  };
 }
 
 function wireControls() {
   document.querySelectorAll('[data-key]').forEach((button) => {
-    button.addEventListener('click', () => press(button.dataset.key));
+    button.addEventListener('click', unlessWaiting(() => press(button.dataset.key)));
   });
   // The walk's and the view's buttons turn the teaching view on first.
   const teach = () => {
@@ -156,44 +243,46 @@ function wireControls() {
     }
   };
   document.querySelectorAll('[data-teach]').forEach((button) => {
-    button.addEventListener('click', () => {
+    button.addEventListener('click', unlessWaiting(() => {
       teach();
       press(button.dataset.teach);
-    });
+    }));
   });
   document.querySelectorAll('[data-zoom]').forEach((button) => {
-    button.addEventListener('click', () => {
+    button.addEventListener('click', unlessWaiting(() => {
       teach();
-      after(call('webPointer', [Number(button.dataset.zoom), 1, WIDE / 2, HIGH / 2, 0]));
-    });
+      after(call('webPointer', [Number(button.dataset.zoom), 1, view.wide >> 1, view.high >> 1, 0, 0]));
+    }));
   });
   document.querySelectorAll('[data-menu]').forEach((button) => {
-    button.addEventListener('click', () => pick(button.dataset.menu.charCodeAt(0)));
+    button.addEventListener('click', unlessWaiting(() => pick(button.dataset.menu.charCodeAt(0))));
   });
-  $('method').addEventListener('click', () => press('c'));
-  $('menubutton').addEventListener('click', () => {
+  $('method').addEventListener('click', unlessWaiting(() => press('c')));
+  $('menubutton').addEventListener('click', unlessWaiting(() => {
     if ($('menu').hidden) {
-      openMenu(8, 8, true);
+      const box = $('menubutton').getBoundingClientRect();
+      openMenu(box.left, box.bottom, true);
     } else {
       closeMenu(true);
     }
-  });
-  for (const form of [$('start-form'), $('dir-form')]) {
-    form.addEventListener('submit', (event) => {
+  }));
+  for (const form of [$('start-form'), $('dir-form'), $('box-form')]) {
+    form.addEventListener('submit', unlessWaiting((event) => {
       event.preventDefault();
-      const [x, y] = [...form.querySelectorAll('input')].map((field) => field.value.trim());
-      if (tooLong('a value', x + y)) {
+      const values = [...form.querySelectorAll('input')].map((field) => field.value.trim());
+      if (tooLong('a value', values.join(''))) {
         return;
       }
-      $('said').textContent = call('webSetRay', [form.dataset.which.charCodeAt(0), x, y], 'string');
+      $('said').textContent = form.id === 'box-form' ? call('webSetBox', values, 'string')
+        : call('webSetRay', [form.dataset.which.charCodeAt(0), ...values], 'string');
       fieldsFor = '';
-      after(true);
-    });
+      after(true, true, $('said').textContent);
+    }));
   }
-  $('explain').addEventListener('change', () => {
+  $('explain').addEventListener('click', unlessWaiting(() => {
     call('webTeaching', [$('explain').checked ? 1 : 0]);
     after(true);
-  });
+  }));
   $('copy').addEventListener('click', () => {
     // The page's own address, without its query or fragment.
     $('link').value = location.href.split(/[?#]/)[0] + '?' + call('webQuery', [], 'string');
@@ -204,16 +293,24 @@ function wireControls() {
   });
 }
 
-// The canvases' own pixels follow their size on the page and the device's pixel ratio,
-// so that lines and texts are sharp at any zoom.
+// The picture's size in the program's pixels follows its size on the page, and the
+// canvases' own pixels the device's pixel ratio, so that lines and texts are sharp at any
+// zoom.
 function fit() {
   const box = $('stage').getBoundingClientRect();
   const ratio = window.devicePixelRatio || 1;
+  const cssWide = Math.max(1, box.width);
+  const scale = Math.min(1.25, Math.max(1, 640 / cssWide));
+  // Rounded down, so that a text is never drawn smaller than the scale says.
+  const size = [Math.max(1, Math.floor(cssWide * scale)), Math.max(1, Math.floor(box.height * scale))];
   const wide = Math.max(1, Math.round(box.width * ratio));
   const high = Math.max(1, Math.round(box.height * ratio));
-  if ($('scene').width === wide && $('scene').height === high) {
+  if (size[0] === view.wide && size[1] === view.high && touching === view.touching
+      && $('scene').width === wide && $('scene').height === high) {
     return;
   }
+  Object.assign(view, { wide: size[0], high: size[1], scale, touching });
+  call('webResize', [view.wide, view.high, view.wide < TEXTS_IN_PICTURE ? 1 : 0, touching ? 1 : 0]);
   for (const canvas of [$('scene'), $('texts')]) {
     canvas.width = wide;
     canvas.height = high;
@@ -231,16 +328,14 @@ function start() {
     $('stage').hidden = true;
     return;
   }
-  // Each word goes over exactly as the URL gives it, percent-escaped: a value splits only
-  // at its commas, and an empty word or a control character is the program's to refuse.
-  const words = [];
+  // Each parameter goes over exactly as the URL gives it, percent-escaped: the program
+  // splits a value at its commas, and refuses what it does not take.
   const search = location.search;
-  for (const [key, value] of new URLSearchParams(search.length <= LONGEST ? search : '')) {
-    words.push('--' + key, ...(value === '' ? [] : value.split(',')));
-  }
+  const parameters = [...new URLSearchParams(search.length <= LONGEST ? search : '')]
+    .map(([key, value]) => encodeURIComponent(key) + '=' + encodeURIComponent(value)).join('\n');
   const refused = search.length > LONGEST
     ? `the link's query of ${search.length} characters is too long (at most ${LONGEST})`
-    : call('webStart', [words.map(encodeURIComponent).join('\n')], 'string');
+    : call('webStart', [parameters], 'string');
   if (refused) {
     $('refused').textContent = 'ray-box-collision: ' + refused + ' (the defaults stand)';
     $('refused').hidden = false;
@@ -254,7 +349,8 @@ function start() {
   fit();
   new ResizeObserver(fit).observe($('stage'));
   window.addEventListener('resize', fit);
-  after(true);
+  after(true, false);
+  showWords();
 }
 
 var Module = { onRuntimeInitialized: start };

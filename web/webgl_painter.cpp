@@ -1,7 +1,7 @@
 // Paints a frame's layout in the order app/layout.h gives: the box and the teaching view's
 // lines with WebGL (lines as quads of their width: WebGL draws lines one pixel wide at
-// most); then on the page's text canvas over it, the teaching view's texts on their
-// plates, the segment, the marks and handles, and the frame's own texts.
+// most); then on the page's text canvas over it, the segment, the teaching view's texts on
+// their plates, the marks and handles, and the frame's own texts.
 #include "web/webgl_painter.h"
 
 #include <GLES2/gl2.h>
@@ -189,6 +189,10 @@ void paintWebFrame(const WebPainter& painter, const FrameLayout& frame) {
     const auto write = [](const TextItem& text) {
         writeText(text.x, text.y, text.text.c_str(), text.colour.r, text.colour.g, text.colour.b);
     };
+    if (frame.segment) {
+        fillLine(frame.segmentFrom[0], frame.segmentFrom[1], frame.segmentTo[0], frame.segmentTo[1],
+                 frame.segmentWidth, {1, 1, 0});
+    }
     for (const TextItem& text : frame.teachingTexts) {
         const PixelBox& b = text.box;
         const float plate[] = {static_cast<float>(b.x0), static_cast<float>(b.y0),
@@ -197,10 +201,6 @@ void paintWebFrame(const WebPainter& painter, const FrameLayout& frame) {
                                static_cast<float>(b.x0), static_cast<float>(b.y1)};
         fillPolygon(plate, 4, 0, 0, 0);
         write(text);
-    }
-    if (frame.segment) {
-        fillLine(frame.segmentFrom[0], frame.segmentFrom[1], frame.segmentTo[0], frame.segmentTo[1],
-                 frame.segmentWidth, {1, 1, 0});
     }
     std::for_each(frame.marks.begin(), frame.marks.end(), fillMark);
     if (frame.startDot) {

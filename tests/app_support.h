@@ -1,0 +1,79 @@
+// What the tests of the application share: the state they work on, as a front end holds
+// its own; a command line's options and --print; the teaching view of a scene; a console
+// dialogue's transcript.
+#pragma once
+
+#include "app/console.h"
+#include "app/layout.h"
+#include "app/options.h"
+#include "app/scene.h"
+#include "app/state.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+inline AppState app;
+
+inline const char* const HIT_TEXT = "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }";
+
+// The options of a command line.
+inline Options parse(const std::string& line) {
+    std::istringstream words("ray-box-collision " + line);
+    std::vector<std::string> owned{std::istream_iterator<std::string>(words), {}};
+    std::vector<const char*> argv;
+    for (const std::string& word : owned) {
+        argv.push_back(word.c_str());
+    }
+    const Options options = parseOptions(static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(options.error, "") << line;
+    return options;
+}
+
+// What a function writes on a stream.
+template <typename Write> std::string writtenBy(Write write) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    write(out);
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+}
+
+// What --print writes for a command line.
+inline std::string printed(const std::string& line) {
+    return writtenBy([&](std::FILE* out) { printAnswer(parse(line), out); });
+}
+
+// The current scene's frame.
+inline FrameLayout laidOut() {
+    return layoutFrame(app, testScene(app.scene));
+}
+
+// The teaching view of a command line's scene in a window of this size; its layout.
+inline FrameLayout teach(const std::string& line, int width = 640, int height = 480) {
+    app = AppState{};
+    applyOptions(parse(line), app);
+    app.windowWidth = width;
+    app.windowHeight = height;
+    app.teachingView = true;
+    return laidOut();
+}
+
+// The texts of a layout whose role is this one.
+inline std::vector<TextItem> textsOf(const FrameLayout& f, TextRole role) {
+    std::vector<TextItem> found;
+    for (const auto* texts : {&f.texts, &f.teachingTexts}) {
+        std::copy_if(texts->begin(), texts->end(), std::back_inserter(found),
+                     [&](const TextItem& text) { return text.role == role; });
+    }
+    return found;
+}

@@ -1,0 +1,197 @@
+// Keys, drags, fingers and menu picks as every front end hands them over, with no window.
+#include "app/controls.h"
+#include "tests/app_support.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <tuple>
+#include <utility>
+
+namespace {
+
+// What pressing these keys writes on the console; none of them has anything to draw.
+std::string typed(const std::string& keys) {
+    return writtenBy([&](std::FILE* out) {
+        for (const char key : keys) {
+            EXPECT_FALSE(pressKey(app, static_cast<unsigned char>(key), out)) << key;
+        }
+    });
+}
+
+// Keys, drags and menu picks as every front end hands them over, with no window: keys, a drag
+// with this button over two motions, and the box after it. Capitals and the menu's own
+// letters do nothing; 25 px of travel is one unit, upwards or rightwards.
+TEST(Controls, KeysDragsAndMenu) {
+    createBox(app.scene);
+    resetRay(app.scene);
+    app.teachingView = false;
+    app.selectedPlane = PLANE_NONE;
+    const std::tuple<const char*, int, int, int, int, int, std::array<float, 4>> drags[] = {
+        {"WDASHMmprnf\x1b", 0, 300, 300, 200, 100, {5, 10, 15, 25}}, // nothing selected
+        {"w", 0, 300, 300, 300, 275, {5, 10, 15, 26}},
+        {"a", 1, 100, 200, 150, 200, {7, 10, 15, 26}},
+        {"d", 0, 100, 150, 100, 175, {7, 9, 15, 26}},
+        {"s", 0, 200, 100, 175, 100, {7, 9, 14, 26}},
+    };
+    for (const auto& [keys, button, x0, y0, x1, y1, box] : drags) {
+        EXPECT_EQ(typed(keys), "") << keys;
+        EXPECT_FALSE(pressPointer(app, button, true, x0, y0));
+        movePointer(app, (x0 + x1) / 2, (y0 + y1) / 2);
+        movePointer(app, x1, y1);
+        pressPointer(app, button, false, x1, y1);
+        EXPECT_EQ((std::array{app.scene.boxPlanes[0], app.scene.boxPlanes[1],
+                              app.scene.boxPlanes[3], app.scene.boxPlanes[4]}),
+                  box)
+            << keys;
+    }
+    const std::string help = writtenBy([](std::FILE* out) { printHelp(out); });
+    EXPECT_EQ(typed("h"), help);
+    // Each menu entry in its place: a plane, the about line, help, or a dialogue to run.
+    const std::tuple<int, int, int, int> picks[] = {
+        {0, PLANE_TOP, 0, 0},     {1, PLANE_BOTTOM, 0, 0}, {2, PLANE_LEFT, 0, 0},
+        {3, PLANE_RIGHT, 0, 0},   {4, PLANE_RIGHT, 0, 0},  {5, PLANE_RIGHT, 0, 'p'},
+        {6, PLANE_RIGHT, 0, 'r'}, {8, PLANE_RIGHT, 1, 0},  {8, PLANE_RIGHT, 0, 0},
+    };
+    for (const auto& [entry, plane, about, dialogue] : picks) {
+        EXPECT_EQ(pickMenuEntry(app, MENU_ENTRIES[entry].value, stdout), dialogue) << entry;
+        EXPECT_EQ(std::pair(app.selectedPlane, app.aboutShown), std::pair(plane, about)) << entry;
+    }
+    EXPECT_EQ(writtenBy([](std::FILE* out) { pickMenuEntry(app, 'h', out); }), help);
+}
+
+// The frame's own outcome texts, and the first step the teaching view shows, if any.
+std::string outcomeAndFirstStep(const FrameLayout& f) {
+    std::string shown;
+    for (const TextItem& text : f.texts) {
+        shown += text.text.rfind("ray ", 0) == 0 ? "" : text.text + "|";
+    }
+    for (const TextItem& text : f.teachingTexts) {
+        if (text.role == TEXT_STEP) {
+            return shown + text.text.substr(0, text.text.find(':'));
+        }
+    }
+    return shown;
+}
+
+// What each key changes in the frame as a whole, one after the other from a command line's
+// scene: whether it redraws, the walk's step and the framed view after it, and the frame's
+// outcome with its first step.
+TEST(Controls, WhatEachKeyChangesInTheFrame) {
+    const std::string hit = std::string(HIT_TEXT) + "|";
+    const std::tuple<const char*, const char*, bool, int, bool, std::string> keys[] = {
+        // The method key turns the whole frame to the other test, the walk to all its steps.
+        {"--start 5 12 --dir 0 1", "c", true, -1, false, "No Intersection|"},
+        {nullptr, "c", true, -1, false, "start point is inside box.|No Intersection|"},
+        {"--explain --step 3", "c", true, -1, false, hit + "x"},
+        {nullptr, "c", true, -1, false, hit + "x"},
+        // The walk of the start-up scene's seven steps, and the framed view.
+        {"--explain", "n", true, 0, false, hit + "x"},
+        {nullptr, "n", true, 1, false, hit + "x"},
+        {nullptr, "p", true, 0, false, hit + "x"},
+        {nullptr, "p", true, -1, false, hit + "x"},
+        {nullptr, "p", true, 6, false, hit + "x"},
+        {nullptr, "f", true, 6, true, hit + "x"},
+        {nullptr, "\x1b", true, -1, true, hit + "x"},
+        {nullptr, "r", true, -1, false, hit + "x"},
+        // A step past the last shows all of them; the walk goes on from there.
+        {"--explain --step 99", "n", true, 0, false, hit + "x"},
+        {"--explain --step 99", "p", true, 6, false, hit + "x"},
+        // Outside the teaching view, a plane key redraws nothing: nothing shows it.
+        {"", "w", false, -1, false, hit},
+        {nullptr, "n", false, -1, false, hit},
+    };
+    for (const auto& [line, key, redraws, step, framed, frame] : keys) {
+        if (line != nullptr) {
+            teach(line);
+            app.teachingView = std::string(line).find("--explain") != std::string::npos;
+        }
+        const std::string before = outcomeAndFirstStep(laidOut());
+        EXPECT_EQ(pressKey(app, static_cast<unsigned char>(key[0]), stdout), redraws) << key;
+        EXPECT_EQ(std::pair(app.walkStep, app.viewMoved), std::pair(step, framed)) << key;
+        EXPECT_EQ(outcomeAndFirstStep(laidOut()), frame) << key << " after " << before;
+    }
+    // The slab test's steps, after the method key.
+    teach("--explain");
+    pressKey(app, METHOD_KEY, stdout);
+    const FrameLayout slab = laidOut();
+    EXPECT_TRUE(std::any_of(slab.teachingTexts.begin(), slab.teachingTexts.end(),
+                            [](const TextItem& t) { return t.text.rfind("x: slab", 0) == 0; }));
+    app.teachingView = false;
+    app.method = METHOD_CANDIDATE;
+}
+
+// The arrow keys move the selected plane as a drag of one pixel (Shift: ten) would, along
+// its own axis only, each press rounded to float once: the key, the arrow, and the box's
+// left, bottom, right and top after it.
+TEST(Controls, ArrowKeysMoveTheSelectedPlane) {
+    app = AppState{};
+    const std::tuple<char, int, int, bool, bool, std::array<float, 4>> presses[] = {
+        {'x', 0, 1, false, false, {5, 10, 15, 25}}, // nothing selected
+        {'w', 0, 1, false, true, {5, 10, 15, 25.04f}},
+        {'w', 0, -1, true, true, {5, 10, 15, 24.6400013f}},
+        {'w', 1, 0, false, false, {5, 10, 15, 24.6400013f}}, // not along its axis
+        {'d', 0, 1, true, true, {5, 10.3999996f, 15, 24.6400013f}},
+        {'a', 1, 0, false, true, {5.03999996f, 10.3999996f, 15, 24.6400013f}},
+        {'s', -1, 0, true, true, {5.03999996f, 10.3999996f, 14.6000004f, 24.6400013f}},
+    };
+    for (const auto& [key, right, up, shift, moves, box] : presses) {
+        pressKey(app, static_cast<unsigned char>(key), stdout);
+        EXPECT_EQ(pressArrow(app, right, up, shift), moves) << key;
+        const float* b = app.scene.boxPlanes;
+        EXPECT_EQ((std::array{b[0], b[1], b[3], b[4]}), box) << key;
+    }
+}
+
+// A finger takes hold of the nearest of the start dot, the arrow head and the box's edges
+// within reach, whether it lands on them or 10 or 20 px off; on nothing it moves nothing,
+// never the plane selected before. Then it drags what it holds: the options, where the
+// finger lands (window pixels from the top left), and what a drag 32 px right and up moves.
+TEST(Controls, AFingerTakesTheNearestWithinReach) {
+    const char* const slanted = "--explain --start 3 6 --dir 1 0";
+    // The start dot is at (48, 384), the arrow head's middle at (90, 384), the left edge at
+    // x = 80 from y = 80 to 320 and the bottom edge at y = 320.
+    const std::tuple<const char*, int, int, const char*> fingers[] = {
+        {slanted, 48, 384, "start"},
+        {slanted, 58, 384, "start"},
+        {slanted, 48, 404, "start"},
+        {slanted, 66, 384, "start"},
+        {slanted, 90, 384, "direction"},
+        {slanted, 100, 394, "direction"},
+        {slanted, 90, 364, "direction"},
+        {slanted, 80, 200, "left"},
+        {slanted, 90, 200, "left"},
+        {slanted, 100, 200, "left"},
+        {slanted, 160, 320, "bottom"},
+        {slanted, 160, 340, "bottom"},
+        {slanted, 160, 250, "nothing"},
+        {slanted, 300, 450, "nothing"},
+        // Without the teaching view, the ray has no handles: only the edges take hold.
+        {"", 48, 384, "nothing"},
+        {"", 240, 300, "right"},
+        {"", 225, 80, "top"},
+        {"", 60, 200, "left"},
+    };
+    for (const auto& [line, x, y, moved] : fingers) {
+        teach(line);
+        app.teachingView = std::string(line).find("--explain") != std::string::npos;
+        app.selectedPlane = PLANE_TOP;
+        const AppState before = app;
+        touchPointer(app, x, y, 22);
+        movePointer(app, x + 32, y - 32);
+        releaseRay(app);
+        const float* b = app.scene.boxPlanes;
+        const float* o = before.scene.boxPlanes;
+        const std::string what = app.scene.rayStart[0] != before.scene.rayStart[0] ? "start"
+                                 : app.scene.rayDir[1] != before.scene.rayDir[1]   ? "direction"
+                                 : b[0] != o[0]                                    ? "left"
+                                 : b[1] != o[1]                                    ? "bottom"
+                                 : b[3] != o[3]                                    ? "right"
+                                 : b[4] != o[4]                                    ? "top"
+                                                                                   : "nothing";
+        EXPECT_EQ(what, moved) << line << " at " << x << ", " << y;
+    }
+}
+
+} // namespace
