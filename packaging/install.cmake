@@ -36,6 +36,7 @@ install(FILES docs/hit.png docs/miss.png docs/inside.png docs/crossed.png
   docs/teach-walk.gif docs/web.png docs/web-phone.png docs/teach-slab.png
   docs/teach-slab-face.png docs/teach-slab-boundary.png
   docs/command-line.md docs/architecture.md docs/development.md docs/behaviour.md
+  docs/gallery.md
   DESTINATION ${raybox_doc}/docs)
 
 set(CPACK_GENERATOR DEB)
