@@ -101,9 +101,11 @@ bool teachingKey(AppState& state, unsigned char key) {
     }
 }
 
-// Turns from the candidate planes to the slab test or back; the walk starts again.
+// Turns from the candidate planes to the other method (the slab test, unless the command line
+// named another) or back; the walk starts again.
 void switchMethod(AppState& state) {
-    state.method = state.method == METHOD_SLAB ? METHOD_CANDIDATE : METHOD_SLAB;
+    state.method =
+        state.method.kind == METHOD_CANDIDATE ? state.otherMethod : Method{METHOD_CANDIDATE, {}};
     state.walkStep = -1;
 }
 

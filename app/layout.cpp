@@ -133,13 +133,16 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
         region = {v.originX - 1000 * spanX, v.originY - 1000 * spanY, v.originX + 1001 * spanX,
                   v.originY + 1001 * spanY};
     }
-    // The slab test's outcome and entry point, when it is the method shown; the teaching
-    // view needs it either way, to say where the two disagree.
+    // The outcome and entry point of the method shown; the slab view shows a slab test's
+    // intervals, or the exact answer's.
     RayTestRecord shown = record;
-    const SlabTestRecord slab = state.method == METHOD_SLAB || state.teachingView
-                                    ? testSceneSlab(state.scene)
-                                    : SlabTestRecord{};
-    if (state.method == METHOD_SLAB) {
+    SlabTestRecord slab;
+    if (state.method.kind == METHOD_SLAB) {
+        slab = testSceneSlab(state.scene, state.method.slab);
+    } else if (state.method.kind == METHOD_EXACT) {
+        slab = intervalsOf(testSceneExact(state.scene));
+    }
+    if (state.method.kind != METHOD_CANDIDATE) {
         shown.result = slab.result;
         std::copy(slab.hit, slab.hit + 3, shown.hit);
     }

@@ -125,6 +125,9 @@ int directionLineY(int windowHeight);
 // test: the plain frame, with the teaching view over it when that is on.
 FrameLayout layoutFrame(const AppState& state, const RayTestRecord& record);
 
+// The exact answer's intervals of t as the slab view draws a slab test's.
+SlabTestRecord intervalsOf(const ExactRecord& exact);
+
 // The view frames show: the usual one, or in the teaching view one framed on the scene or
 // zoomed by the user.
 View currentView(const AppState& state);

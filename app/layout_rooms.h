@@ -141,7 +141,7 @@ struct Layouter {
     bool guideSegment(const FrameLayout& frame, const RayLine& line, double p[2], double q[2]);
     // The account of the current scene's test by the method shown, as the teaching view
     // words it.
-    std::vector<Step> sceneSteps(const RayTestRecord& record);
+    std::vector<Step> sceneSteps();
     // The steps, wrapped, on the emptier side of the box between the status lines and the
     // about line: left of the box when there is more room there, over the whole width when
     // neither side has a readable column; under them, the note, if any. When they do not

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -101,3 +102,21 @@ void Layouter::layoutSlab(FrameLayout& frame, const SlabTestRecord& slab, const 
 }
 
 } // namespace layout
+
+SlabTestRecord intervalsOf(const ExactRecord& exact) {
+    constexpr double INF = std::numeric_limits<double>::infinity();
+    SlabTestRecord intervals;
+    for (int i = 0; i < 3; ++i) {
+        const ExactAxis& axis = exact.axes[i];
+        // A still axis holds every t, or none.
+        const double from = axis.moves ? axis.from : axis.within ? -INF : INF;
+        const double to = axis.moves ? axis.to : INF;
+        intervals.axes[i] = {0.0, from, to, 0.0, 0.0};
+    }
+    intervals.tnear = exact.tnear;
+    intervals.tfar = exact.tfar;
+    intervals.result = exact.result == RAY_UNDEFINED ? RAY_MISS : exact.result;
+    intervals.t = exact.t;
+    std::copy(exact.hit, exact.hit + 3, intervals.hit);
+    return intervals;
+}

@@ -236,19 +236,19 @@ void Layouter::layoutSelectedPlane(const FrameLayout& frame, std::vector<LineIte
 // text; the handles. In a walk, only what the current step is about.
 void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
                               const SlabTestRecord& slab) {
-    const std::vector<Step> steps = sceneSteps(record);
+    const std::vector<Step> steps = sceneSteps();
     const int walk = state.walkStep < static_cast<int>(steps.size()) ? state.walkStep : -1;
     const Step* current = walk >= 0 ? &steps[static_cast<std::size_t>(walk)] : nullptr;
     const Scene& scene = state.scene;
     if (!state.textsInPage) {
         layoutSteps(frame, steps, walk,
-                    disagreement(record, slab, &scene.boxPlanes[0], &scene.boxPlanes[3],
+                    disagreement(state.method, &scene.boxPlanes[0], &scene.boxPlanes[3],
                                  scene.rayStart, scene.rayDir));
         frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
     }
     std::vector<PixelBox> taken = textBoxes(frame);
     std::vector<LineItem> lines;
-    if (state.method == METHOD_SLAB) {
+    if (state.method.kind != METHOD_CANDIDATE) {
         layoutSlab(frame, slab, current, lines, taken);
     } else {
         layoutMarks(frame, record, current, taken);

@@ -39,16 +39,30 @@ struct Options {
     float dir[2] = {};
     float box[4] = {}; // minX, minY, maxX, maxY
     std::string snapshot;
-    // --method: the test used, or with --rays both side by side.
+    // --method: the method shown or answering, or with --rays both side by side; --methods.
     bool hasMethod = false;
-    Method method = METHOD_CANDIDATE;
+    Method method{};
     bool bothMethods = false;
-    // --rays FILE ("-" for standard input), its --jobs (0: one a core) and --differ;
-    // --corpus.
+    bool listMethods = false;
+    // --ray: the whole scene as twelve numbers, origin, direction, box min and max.
+    bool hasRay = false;
+    float ray[12] = {};
+    // --rays FILE ("-" for standard input), its --jobs (0: one a core), --differ and
+    // --classes; with --print, its --line N alone; --corpus.
     std::string rays;
     int jobs = 0;
     bool differ = false;
+    bool classes = false;
+    long line = 0;
     bool corpus = false;
+    // --compare ANSWERS with --columns, --inside-as (-1: as the answers' kind), --ulps and
+    // --expect.
+    std::string compare;
+    std::string columns;
+    int insideAs = -1;
+    int ulps = 0;
+    bool hasExpect = false;
+    Method expect{};
     Geometry geometry; // from GLUT's -geometry option
     // The value of GLUT's -display option; empty when DISPLAY names the display.
     std::string display;
@@ -65,9 +79,14 @@ Options parseOptions(int argc, const char* const* argv);
 // line, the teaching view with its framing and step.
 void applyOptions(const Options& options, AppState& state);
 
-// For --print: runs the ray-box test on the start-up scene with the options applied and
-// writes its outcome, after its steps with --explain, one line each.
-void printAnswer(const Options& options, std::FILE* out);
+// Refuses options that make no sense together, naming one of them; the first of GLUT's
+// options given, if any, needs a window.
+Options refuseCombinations(Options& options, const std::string& glutOption);
+
+// For --print: runs the method on the start-up scene with the options applied, or the ray
+// of --ray, or line N of --rays, and writes its outcome, after its steps with --explain, one
+// line each. A line that cannot be read is said on err; false then.
+bool printAnswer(const Options& options, std::FILE* out, std::FILE* err = stderr);
 
 // Flushes the program's own output. If it could not be written, says so on standard error
 // and returns 1; otherwise 0, also when its reader has gone and the rest is not wanted.
@@ -78,3 +97,6 @@ void printVersion(std::FILE* out);
 
 // The --help text: what the program is, its options, keys, menu and drag rule.
 void printUsage(std::FILE* out);
+
+// The --methods text: every method's name, a line each.
+void printMethods(std::FILE* out);

@@ -53,22 +53,32 @@ RayTestRecord testScene(const Scene& scene) {
     return record;
 }
 
-SlabTestRecord testSceneSlab(const Scene& scene) {
+SlabTestRecord testSceneSlab(const Scene& scene, const SlabVariant& variant) {
     SlabTestRecord record;
-    slabIntersect(&scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir, record);
+    slabIntersect(&scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir, record,
+                  variant);
     return record;
 }
 
-std::vector<std::string> sceneSteps(const Scene& scene, Method method) {
+ExactRecord testSceneExact(const Scene& scene) {
+    ExactRecord record;
+    exactIntersect(&scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir, record);
+    return record;
+}
+
+Answer sceneAnswer(const Scene& scene, const Method& method) {
+    return answerOf(method, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir);
+}
+
+std::vector<std::string> sceneSteps(const Scene& scene, const Method& method) {
     const float* lo = &scene.boxPlanes[0];
     const float* hi = &scene.boxPlanes[3];
-    const RayTestRecord candidate = testScene(scene);
-    const SlabTestRecord slab = testSceneSlab(scene);
-    std::vector<std::string> lines =
-        method == METHOD_SLAB
-            ? explainSlab(slab, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene))
-            : explainSteps(candidate, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene));
-    const std::string differ = disagreement(candidate, slab, lo, hi, scene.rayStart, scene.rayDir);
+    std::vector<std::string> lines;
+    for (Step& step :
+         methodSteps(method, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene))) {
+        lines.push_back(std::move(step.text));
+    }
+    const std::string differ = disagreement(method, lo, hi, scene.rayStart, scene.rayDir);
     if (!differ.empty()) {
         lines.push_back(differ);
     }

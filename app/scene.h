@@ -1,6 +1,8 @@
 // The scene, its start-up values and what changes it.
 #pragma once
 
+#include "core/exact.h"
+#include "core/methods.h"
 #include "core/ray_box.h"
 #include "core/slab.h"
 
@@ -15,10 +17,6 @@ enum PlaneSelection {
     PLANE_LEFT = 2,
     PLANE_RIGHT = 3
 };
-
-// The ray-box test a frame or an answer uses: the program's own candidate planes, or the
-// slab test most libraries ship.
-enum Method { METHOD_CANDIDATE, METHOD_SLAB };
 
 // Scene units moved per pixel of pointer travel: 25 pixels move a plane one unit.
 constexpr float DRAG_STEP = 0.04f;
@@ -44,13 +42,18 @@ void resetRay(Scene& scene);
 // The recorded test of the current scene: boxPlanes against rayStart and rayDir.
 RayTestRecord testScene(const Scene& scene);
 
-// The slab test of the scene's ray and box, recorded.
-SlabTestRecord testSceneSlab(const Scene& scene);
+// The slab test (or a variant of it) of the scene's ray and box, recorded; and the exact
+// answer.
+SlabTestRecord testSceneSlab(const Scene& scene, const SlabVariant& variant = {});
+ExactRecord testSceneExact(const Scene& scene);
+
+// What a method answers for the scene.
+Answer sceneAnswer(const Scene& scene, const Method& method);
 
 // The steps of the scene's test by this method, a line each (the direction's
 // normalisation first, where it was normalised), and after them the line saying where the
-// two methods disagree, if they do.
-std::vector<std::string> sceneSteps(const Scene& scene, Method method);
+// methods disagree, if they do.
+std::vector<std::string> sceneSteps(const Scene& scene, const Method& method);
 
 // Moves the selected plane (a PlaneSelection) for a pointer travel of (dx, dy) pixels, where
 // dx and dy are the last position minus the new one (so an upward drag has dy > 0).

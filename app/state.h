@@ -26,7 +26,9 @@ struct AppState {
     // or -1 while every step is shown.
     bool teachingView = false;
     int walkStep = -1;
-    Method method = METHOD_CANDIDATE;
+    // The method shown, and the one the method key turns to from the candidate planes.
+    Method method{};
+    Method otherMethod{METHOD_SLAB, {}};
     // The teaching view's own view, once framed or zoomed.
     bool viewMoved = false;
     View movedView{};

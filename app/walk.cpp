@@ -10,20 +10,16 @@
 
 namespace layout {
 
-std::vector<Step> Layouter::sceneSteps(const RayTestRecord& record) {
+std::vector<Step> Layouter::sceneSteps() {
     const Scene& scene = state.scene;
-    if (state.method == METHOD_SLAB) {
-        return slabStepsOf(testSceneSlab(scene), &scene.boxPlanes[0], &scene.boxPlanes[3],
-                           scene.rayStart, scene.rayDir, givenDirection(scene));
-    }
-    return stepsOf(record, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart, scene.rayDir,
-                   givenDirection(scene));
+    return methodSteps(state.method, &scene.boxPlanes[0], &scene.boxPlanes[3], scene.rayStart,
+                       scene.rayDir, givenDirection(scene));
 }
 
 } // namespace layout
 
 int stepCount(const AppState& state) {
-    return static_cast<int>(layout::Layouter{state}.sceneSteps(testScene(state.scene)).size());
+    return static_cast<int>(layout::Layouter{state}.sceneSteps().size());
 }
 
 int shownStep(const AppState& state) {

@@ -7,11 +7,9 @@
 
 FrameWords frameWords(const AppState& state) {
     const Scene& scene = state.scene;
-    const RayTestRecord candidate = testScene(scene);
-    const SlabTestRecord slab = testSceneSlab(scene);
+    const Answer answer = sceneAnswer(scene, state.method);
     FrameWords words;
-    words.outcome =
-        state.method == METHOD_SLAB ? outcomeOf(slab.result, slab.hit) : outcomeText(candidate);
+    words.outcome = outcomeOf(answer.result, answer.hit);
     words.status = {statusText("ray start", scene.rayStart), statusText("ray dir", scene.rayDir)};
     if (state.aboutShown == 1) {
         words.status.emplace_back("ray-box collision demo by Kestrin");
@@ -22,13 +20,12 @@ FrameWords frameWords(const AppState& state) {
     if (state.teachingView) {
         const float* lo = &b[0];
         const float* hi = &b[3];
-        words.steps =
-            state.method == METHOD_SLAB
-                ? explainSlab(slab, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene))
-                : explainSteps(candidate, lo, hi, scene.rayStart, scene.rayDir,
-                               givenDirection(scene));
+        for (Step& step : methodSteps(state.method, lo, hi, scene.rayStart, scene.rayDir,
+                                      givenDirection(scene))) {
+            words.steps.push_back(std::move(step.text));
+        }
         words.current = shownStep(state);
-        words.disagreement = disagreement(candidate, slab, lo, hi, scene.rayStart, scene.rayDir);
+        words.disagreement = disagreement(state.method, lo, hi, scene.rayStart, scene.rayDir);
     }
     return words;
 }

@@ -229,6 +229,9 @@ std::string outcomeText(const RayTestRecord& record) {
     if (record.result == RAY_MISS) {
         return "No Intersection";
     }
+    if (record.result == RAY_UNDEFINED) {
+        return "No exact answer";
+    }
     char text[200];
     std::snprintf(text, sizeof text, "Collision at { X = %f; Y = %f; Z = %f }",
                   static_cast<double>(record.hit[0]), static_cast<double>(record.hit[1]),

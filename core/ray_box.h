@@ -1,8 +1,9 @@
 // The candidate-plane ray-box test and the record of how it decided.
 #pragma once
 
-// Outcome of one ray-box test.
-enum RayTestResult { RAY_MISS = 0, RAY_HIT = 1, RAY_INSIDE = 2 };
+// Outcome of one ray-box test. The candidate planes and the slab tests give the first three;
+// only the exact answer is ever undefined, for a NaN or infinite input.
+enum RayTestResult { RAY_MISS = 0, RAY_HIT = 1, RAY_INSIDE = 2, RAY_UNDEFINED = 3 };
 
 // Where the ray's start lies against the box's two bounds on one axis.
 enum AxisSide { SIDE_ABOVE_MAX = 0, SIDE_BELOW_MIN = 1, SIDE_BETWEEN = 2 };

@@ -3,6 +3,7 @@
 #include "app/options.h"
 #include "desktop/viewer.h"
 #include "files/output_file.h"
+#include "oracle/compare.h"
 #include "oracle/rays.h"
 
 #include <GL/freeglut.h>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -141,28 +143,59 @@ void onGlutError(const char* format, va_list args) {
     _exit(1);
 }
 
-// --rays: the oracle on the file named, or on standard input for "-".
+// A file the oracle reads, or standard input for "-"; null, having said why, if it cannot.
+std::FILE* openInput(const std::string& path, unsigned closed) {
+    if (path == "-") {
+        if ((closed & (1U << STDIN_FILENO)) != 0) {
+            std::fprintf(stderr, "ray-box-collision: standard input is closed\n");
+            return nullptr;
+        }
+        return stdin;
+    }
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    struct stat file {};
+    const int error = in == nullptr                                            ? errno
+                      : fstat(fileno(in), &file) == 0 && S_ISDIR(file.st_mode) ? EISDIR
+                                                                               : 0;
+    if (error != 0) {
+        if (in != nullptr) {
+            std::fclose(in);
+        }
+        std::fprintf(stderr, "ray-box-collision: cannot read '%s': %s\n", shownWord(path).c_str(),
+                     std::strerror(error));
+        return nullptr;
+    }
+    return in;
+}
+
+// --rays: the oracle on the file named, or with --compare a verdict on the answers named.
 int answerRaysOf(const Options& options, unsigned closed) {
-    const bool standard = options.rays == "-";
-    if (standard && (closed & (1U << STDIN_FILENO)) != 0) {
-        std::fprintf(stderr, "ray-box-collision: standard input is closed\n");
-        return 1;
+    std::FILE* in = openInput(options.rays, closed);
+    std::FILE* answers =
+        options.compare.empty() || in == nullptr ? nullptr : openInput(options.compare, closed);
+    int status = 1;
+    if (!options.compare.empty() && answers != nullptr) {
+        CompareRun run;
+        run.jobs = options.jobs;
+        run.columns = options.columns;
+        run.insideAs = options.insideAs;
+        run.ulps = options.ulps;
+        run.expect = options.hasExpect;
+        run.expected = options.expect;
+        status = compareAnswers(in, answers, stdout, stderr, run);
+    } else if (options.compare.empty() && in != nullptr) {
+        OracleRun run;
+        run.method = options.method;
+        run.both = options.bothMethods;
+        run.jobs = options.jobs;
+        run.differ = options.differ;
+        run.classes = options.classes;
+        status = answerRays(in, stdout, stderr, run);
     }
-    std::FILE* in = standard ? stdin : std::fopen(options.rays.c_str(), "rb");
-    if (in == nullptr) {
-        std::fprintf(stderr, "ray-box-collision: cannot read '%s': %s\n",
-                     shownWord(options.rays).c_str(), std::strerror(errno));
-        return 1;
-    }
-    OracleRun run;
-    run.method = options.bothMethods             ? ORACLE_BOTH
-                 : options.method == METHOD_SLAB ? ORACLE_SLAB
-                                                 : ORACLE_CANDIDATE;
-    run.jobs = options.jobs;
-    run.differ = options.differ;
-    const int status = answerRays(in, stdout, stderr, run);
-    if (!standard) {
-        std::fclose(in);
+    for (std::FILE* file : {in, answers}) {
+        if (file != nullptr && file != stdin) {
+            std::fclose(file);
+        }
     }
     const int written = finishOutput(stdout);
     return status != 0 ? status : written;
@@ -186,7 +219,7 @@ int main(int argc, char** argv) {
     const int snapshotStream = options.snapshot.empty() ? -1 : namedDescriptor(options.snapshot);
     const bool outputClosed = (closed & (1U << STDOUT_FILENO)) != 0;
     if ((outputClosed && (options.help || options.version || options.print || options.corpus ||
-                          !options.rays.empty())) ||
+                          options.listMethods || !options.rays.empty())) ||
         (snapshotStream >= 0 && snapshotStream <= STDERR_FILENO &&
          (closed & (1U << snapshotStream)) != 0)) {
         const char* const names[] = {"input", "output", "error"};
@@ -203,11 +236,12 @@ int main(int argc, char** argv) {
         return finishOutput(stdout);
     }
     if (options.print) {
-        printAnswer(options, stdout);
-        return finishOutput(stdout);
+        const bool answered = printAnswer(options, stdout);
+        const int written = finishOutput(stdout);
+        return answered ? written : 1;
     }
-    if (options.corpus) {
-        printCorpus(stdout);
+    if (options.corpus || options.listMethods) {
+        (options.corpus ? printCorpus : printMethods)(stdout);
         return finishOutput(stdout);
     }
     if (!options.rays.empty()) {

@@ -142,6 +142,29 @@ void oddValues(std::FILE* out) {
     }
 }
 
+// Rays on which every method answers otherwise than every other, in its outcome or its t,
+// so that the corpus tells them all apart: the candidate planes, the exact answer and each
+// slab variant. Each splits methods that the ones before it leave together.
+void variantsApart(std::FILE* out) {
+    // -2^60: subtracting 200 from it, double rounds; and a t that is, in double, just past
+    // the midpoint of two floats by a product with 1 / d, and just short of it by a quotient.
+    constexpr float FAR = -1.1529215e18f;
+    const Triple rays[][4] = {
+        {{5, 10, 3}, {3, 7, 7}, LO, HI},
+        {{-28, 1.4499998f, -3.65f}, {8, 1.8f, 1.4f}, LO, HI},
+        {{31.712002f, 25, -2}, {-7, -1, -0.0f}, LO, HI},
+        {{15, 25, 3}, {0, -7, -0.0f}, LO, HI},
+        {{7.8f, 2, 7.1666665f}, {1.8f, 2, -1.6666666f}, LO, HI},
+        {{-6.994405e-15f, 12, 0}, {0.71428573f, 0, 0}, {0.714286f, 10, -2}, HI},
+        {{-3, 14, -8}, {0.3f, 0, 0.1f}, LO, HI},
+        {{-1.5625f, 6.5f, -12.791666f}, {2.5f, 4, 2.3333333f}, LO, HI},
+        {{FAR, FAR, 0}, {1, 1, 0}, {200, 10, -2}, {300, 100, 3}},
+    };
+    for (const auto& [origin, dir, lo, hi] : rays) {
+        ray(out, origin, dir, lo, hi, "variants apart");
+    }
+}
+
 } // namespace
 
 void printCorpus(std::FILE* out) {
@@ -168,4 +191,5 @@ void printCorpus(std::FILE* out) {
             ray(out, origin, dir, LO, HI, "direction signs");
         }
     }
+    variantsApart(out);
 }

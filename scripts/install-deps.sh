@@ -10,7 +10,7 @@
 # On a system without dpkg it names the packages and leaves it to CMake to find them.
 set -euo pipefail
 
-build=(g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
+build=(g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libboost-dev
   libx11-dev libpng-dev)
 xvfb=(xvfb xauth)
 tests=(libxdo-dev libgtest-dev libbenchmark-dev)
@@ -21,7 +21,7 @@ case "${1:-build}" in
   xvfb) packages=("${build[@]}" "${xvfb[@]}") ;;
   pictures) packages=("${build[@]}" "${xvfb[@]}" imagemagick) ;;
   web)
-    packages=(cmake make emscripten chromium)
+    packages=(cmake make emscripten chromium libboost-dev)
     command -v node >/dev/null || packages+=(nodejs)
     command -v npm >/dev/null || packages+=(npm)
     ;;

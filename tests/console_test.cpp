@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <tuple>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,26 @@ TEST(Print, StepByStep) {
         {"--print --explain --dir 2 0", "direction: (2, 0) normalised to (1, 0)"},
         {"--print --explain --dir 1 1.0000001",
          "direction: (1, 1.0000001) normalised to (0.7071067, 0.7071068)"},
+        // The exact answer, and where rounding the entry point first decides otherwise.
+        {"--print --explain --method exact --start -6 0.5 --dir 1 0.3 --box -1 1 -1 2",
+         "exactly y = 2.0000000596 > 2 at t = 5: rounded to float first, it would be 2, within "
+         "[1, 2]"},
+        {"--print --explain --start -6 0.5 --dir 1 0.3 --box -1 1 -1 2",
+         "the methods disagree: candidate planes hit at t = 5, slab test hit at t = 5, the exact "
+         "answer miss (rounding: exactly y = 2.0000000596 > 2, but the candidate planes check it "
+         "rounded to float)"},
+        {"--print --explain --start 3.4e38 3.4e38 --dir -1 -1",
+         "the methods disagree: candidate planes miss, slab test hit at t = 3.4e+38 at (0, 0, 0), "
+         "the exact answer hit at t = 3.4e+38 (t too large for a float: at t = 3.4e+38 its last "
+         "bit moves the ray further than the box is wide)"},
+        {"--print --explain --method slab --start -3.4e38 12 --dir 1 0",
+         "its entry point (0, 12, 0) lies outside the box"},
+        {"--print --explain --method slab --ray -1,12,0,1,nan,0,5,10,0,15,25,0",
+         "its entry point (5, nan, 0) has a coordinate that is not a number"},
+        {"--print --explain --method slab+div+strict --ray 10,0,0,1,1,0,5,5,0,15,15,0",
+         "overlap: t from 5 to 5: a single point, and < asks for more: the ray misses the box"},
+        {"--print --method exact --ray 0,0,0,1,1,1,5,5,5,15,15,15",
+         "Collision at { X = 5.000000; Y = 5.000000; Z = 5.000000 }"},
     };
     for (const auto& [line, decided] : cases) {
         const std::string out = printed(line);
@@ -61,6 +82,27 @@ TEST(Print, StepByStep) {
                   std::string(line).find("--explain") == std::string::npos)
             << line;
     }
+}
+
+// A line of a file of rays, explained as --ray would be; a line with no ray there, said.
+TEST(Print, ALineOfAFileOfRays) {
+    const std::string path = ::testing::TempDir() + "rays-" + std::to_string(getpid());
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::fputs("# origin, direction, box\n10 20 0 1 0 0 5 10 0 15 25 0\n"
+               "-1 12 0 1 0 0 5 10 0 15 25 0\n",
+               file);
+    std::fclose(file);
+    EXPECT_EQ(printed("--print --rays " + path + " --line 3"),
+              "Collision at { X = 5.000000; Y = 12.000000; Z = 0.000000 }\n");
+    for (const auto& [line, said] : {std::pair{"1", "line 1 of '" + path + "' holds no ray"},
+                                     std::pair{"4", "'" + path + "' has no line 4"}}) {
+        const std::string err = writtenBy([&](std::FILE* out) {
+            EXPECT_FALSE(
+                printAnswer(parse("--print --rays " + path + " --line " + line), stdout, out));
+        });
+        EXPECT_EQ(err, "ray-box-collision: " + said + "\n");
+    }
+    std::remove(path.c_str());
 }
 
 // Input handed out a line per read. Each read, and the return, marks with '|' how much output

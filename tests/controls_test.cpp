@@ -119,7 +119,7 @@ TEST(Controls, WhatEachKeyChangesInTheFrame) {
     EXPECT_TRUE(std::any_of(slab.teachingTexts.begin(), slab.teachingTexts.end(),
                             [](const TextItem& t) { return t.text.rfind("x: slab", 0) == 0; }));
     app.teachingView = false;
-    app.method = METHOD_CANDIDATE;
+    app.method = {};
 }
 
 // The arrow keys move the selected plane as a drag of one pixel (Shift: ten) would, along

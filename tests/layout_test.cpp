@@ -92,7 +92,12 @@ TEST(Layout, NothingCrossesAText) {
         app.aboutShown = static_cast<int>(rng() % 2);
         app.selectedPlane = static_cast<int>(rng() % 5) - 1;
         app.walkStep = static_cast<int>(rng() % 10) - 1;
-        app.method = rng() % 2 == 0 ? METHOD_CANDIDATE : METHOD_SLAB;
+        // The candidate planes, the slab test, a variant or the exact answer.
+        const Method methods[] = {{METHOD_CANDIDATE, {}},
+                                  {METHOD_SLAB, {}},
+                                  {METHOD_SLAB, {true, true, SLAB_SIGN, true, true}},
+                                  {METHOD_EXACT, {}}};
+        app.method = methods[rng() % 4];
         if (rng() % 4 == 0) {
             frameScene(app);
         }
@@ -111,7 +116,8 @@ TEST(Layout, NothingCrossesAText) {
         }
         // Every mark sits on a candidate plane's line. (The slab test's entry point is where
         // its rounded t puts it, which with huge values may be off its plane.)
-        for (const MarkItem& mark : app.method == METHOD_SLAB ? std::vector<MarkItem>{} : f.marks) {
+        for (const MarkItem& mark :
+             app.method.kind != METHOD_CANDIDATE ? std::vector<MarkItem>{} : f.marks) {
             bool onPlane = false;
             for (int axis = 0; axis < 2; ++axis) {
                 const double origin = axis == 0 ? f.view.originX : f.view.originY;
@@ -123,7 +129,7 @@ TEST(Layout, NothingCrossesAText) {
         }
     }
     app.teachingView = false;
-    app.method = METHOD_CANDIDATE;
+    app.method = {};
 }
 
 // Scenes far outside the view: the entry mark on its plane, the ray's guide where it crosses.
@@ -240,8 +246,9 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
                       ? (parted.empty() ? "" : " ") + text.text.substr(parted.empty() ? 0 : 2)
                       : "";
     }
-    EXPECT_EQ(parted, "the methods disagree: candidate planes inside, slab test miss (a start on "
-                      "a face plane with a zero direction component: 0 * inf is NaN)");
+    EXPECT_EQ(parted, "the methods disagree: candidate planes inside, slab test miss, the exact "
+                      "answer inside (a start on a face plane with a zero direction component: 0 "
+                      "* inf is NaN)");
     app.teachingView = false;
 }
 

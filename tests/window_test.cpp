@@ -475,7 +475,7 @@ TEST(Input, KeysDragsAndMenu) {
         {6, [] { return desktop.state.scene.rayDir[0] == 0.6f; }},
         {8, [] { return desktop.state.aboutShown == 1; }},
         {9, [] { return true; }},
-        {10, [] { return desktop.state.method == METHOD_SLAB; }},
+        {10, [] { return desktop.state.method.kind == METHOD_SLAB; }},
         // Closed by a click outside, it picks nothing; the window is drawn again under it.
         {-1, [] { return desktop.state.aboutShown == 1; }},
     };
@@ -544,7 +544,23 @@ TEST(Program, CommandLine) {
          "option '--step' needs a step number from 1 to 99, not '1.5'"},
         {"-geometry 0x10", "option '-geometry': '0x10' is not a geometry such as 640x480, +10+20 "
                            "or 640x480-0+0"},
-        {"--method slabs", "option '--method' needs candidate, slab or both, not 'slabs'"},
+        {"--method slabs", "option '--method' needs a method (candidate, exact, slab or a slab "
+                           "variant that --methods lists, or both), not 'slabs'"},
+        {"--print --expect slab", "options '--columns', '--inside-as', '--ulps' and '--expect' "
+                                  "need '--compare'"},
+        {"--rays --jobs", "option '--rays' needs a file name, not the option '--jobs' (for a "
+                          "file of that name, write './--jobs')"},
+        {"--rays - --compare a --method slab",
+         "option '--rays' cannot go with '--compare' and '--method'"},
+        {"--rays - --compare a --inside-as maybe",
+         "option '--inside-as' needs hit, miss or inside, not 'maybe'"},
+        {"--compare a", "option '--compare' needs '--rays'"},
+        {"--rays a --line 2", "option '--rays' cannot go with '--line' without '--print'"},
+        {"--ray '1 2 3'", "option '--ray' needs 12 numbers in one word (origin, direction, box min "
+                          "and max), not '1 2 3': 3 numbers, not 12"},
+        {"--ray '1 2 3 4 5 6 7 8 9 10 11 12' --dir 1 0",
+         "option '--ray' cannot go with '--start', '--dir' or '--box'"},
+        {"--methods --print", "option '--methods' cannot go with '--print'"},
         {"--method both --print", "option '--method both' needs '--rays'"},
         {"--rays - --print", "option '--rays' cannot go with '--print'"},
         {"--rays - --start 1 2", "option '--rays' cannot go with '--start'"},
@@ -557,7 +573,10 @@ TEST(Program, CommandLine) {
         {"--snapshot ''", "option '--snapshot' needs a file name"},
         {"--rays ''", "option '--rays' needs a file name, or - for standard input"},
         {"--explain --step 0", "option '--step' needs a step number from 1 to 99, not '0'"},
-        {"--method ''", "option '--method' needs candidate, slab or both, not ''"},
+        {"--method ''", "option '--method' needs a method (candidate, exact, slab or a slab "
+                        "variant that --methods lists, or both), not ''"},
+        {"--rays - --compare - --ulps ''",
+         "option '--ulps' needs a number of units in the last place from 0 to 1073741824, not ''"},
         {"--start '' 1", "option '--start': '' is not a decimal number"},
         {"-geometry ''", "option '-geometry': '' is not a geometry such as 640x480, +10+20 or "
                          "640x480-0+0"},
@@ -579,6 +598,8 @@ TEST(Program, CommandLine) {
               Outcome(1, "",
                       "ray-box-collision: cannot read '/nonexistent': No such file or "
                       "directory\n"));
+    EXPECT_EQ(run("--rays / --compare -", false),
+              Outcome(1, "", "ray-box-collision: cannot read '/': Is a directory\n"));
     for (const char* answer :
          {"--help", "--version", "--print", "--snapshot -", "--snapshot /dev/stdout",
           "--snapshot /proc/self/fd/1", "--snapshot /dev/fd/1", "--corpus", "--rays -"}) {

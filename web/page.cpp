@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,11 +59,21 @@ Options parseArguments(const std::vector<std::string>& words) {
     return parseOptions(static_cast<int>(argv.size()), argv.data());
 }
 
+// The lines of a text, the last one ended by a line end or not.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
 // The options of a command line given as words, one a line, each percent-escaped.
 Options parseWords(const std::string& words) {
     std::vector<std::string> owned;
-    std::istringstream lines(words);
-    for (std::string word; std::getline(lines, word);) {
+    for (const std::string& word : linesOf(words)) {
         owned.push_back(unescaped(word));
     }
     return parseArguments(owned);
@@ -108,7 +117,8 @@ std::string query() {
                         shortest(scene.boxPlanes[4]);
     query += page.state.aboutShown == 1 ? "&about" : "";
     query += page.state.teachingView ? "&explain" : "";
-    query += page.state.method == METHOD_SLAB ? "&method=slab" : "";
+    query += page.state.method.kind != METHOD_CANDIDATE ? "&method=" + methodName(page.state.method)
+                                                        : "";
     // An exponent's sign would read back as a space.
     for (std::size_t plus = query.find('+'); plus != std::string::npos; plus = query.find('+')) {
         query.replace(plus, 1, "%2B");
@@ -133,10 +143,9 @@ EMSCRIPTEN_KEEPALIVE int webOpen(const char* canvas) {
 EMSCRIPTEN_KEEPALIVE const char* webStart(const char* parameters) {
     createBox(page.state.scene);
     resetRay(page.state.scene);
-    std::istringstream lines(parameters);
     std::vector<std::string> words;
     std::string unknown;
-    for (std::string line; std::getline(lines, line);) {
+    for (const std::string& line : linesOf(parameters)) {
         const std::size_t equals = line.find('=');
         const std::string key = unescaped(line.substr(0, equals));
         if (std::none_of(std::begin(PARAMETERS), std::end(PARAMETERS),
@@ -223,7 +232,8 @@ EMSCRIPTEN_KEEPALIVE const char* webShown() {
         ",\"plane\":" + std::to_string(state.selectedPlane) +
         ",\"count\":" + std::to_string(stepCount(state)) +
         ",\"teaching\":" + (state.teachingView ? "true" : "false") +
-        ",\"slab\":" + (state.method == METHOD_SLAB ? "true" : "false") +
+        ",\"slab\":" + (state.method.kind != METHOD_CANDIDATE ? "true" : "false") +
+        ",\"method\":" + json(methodTitle(state.method)) +
         ",\"waiting\":" + (page.dialogue.which != 0 ? "true" : "false") + ",\"fields\":" +
         json({shortest(scene.rayStart[0]), shortest(scene.rayStart[1]), shortest(dir[0]),
               shortest(dir[1]), shortest(b[0]), shortest(b[1]), shortest(b[3]), shortest(b[4])}) +

@@ -1,0 +1,75 @@
+// The program's own texts: its version and licence, its usage, and the methods it knows.
+#include "app/options.h"
+
+#include "core/methods.h"
+
+#include <cstdio>
+
+void printVersion(std::FILE* out) {
+    std::fputs("ray-box-collision " RAYBOX_VERSION "\n"
+               "Copyright (c) The ray-box collision authors.\n"
+               "MIT License: free to use, copy, change and hand on, with no warranty.\n",
+               out);
+}
+
+void printUsage(std::FILE* out) {
+    std::fputs("Usage: ray-box-collision [OPTION]...\n"
+               "An interactive demonstration of a ray meeting an axis-aligned box. The window\n"
+               "shows the box, the outcome of a ray-box test (the hit point, \"No Intersection\"\n"
+               "or that the ray starts inside the box) and the ray's start and direction.\n"
+               "\n"
+               "Options (decimal numbers such as 3, -0.5 or 1e-3 that a float can hold, not 0\n"
+               "when written with other digits; z stays 0):\n"
+               "  --start X Y                the ray's start point (default -1 0.5)\n"
+               "  --dir X Y                  the ray's direction (default 0.5 1); normalised to\n"
+               "                             unit length when a component lies outside [-1, 1]\n"
+               "  --box MINX MINY MAXX MAXY  the box's left, bottom, right and top planes\n"
+               "                             (default 5 10 15 25); crossed planes are allowed\n"
+               "  --about                    start with the about line shown\n"
+               "  --snapshot FILE.png        draw the first frame, save it as a PNG, print\n"
+               "                             FILE.png and exit (needs a display)\n"
+               "  --print                    print the outcome the window would show and exit,\n"
+               "                             with no window and no display\n"
+               "  --explain                  show the test's steps: where the start lies on each\n"
+               "                             axis, the candidate planes and their distances t,\n"
+               "                             the entry plane and the checks at the entry point;\n"
+               "                             printed first with --print, else drawn in the\n"
+               "                             window (or snapshot), where the pointer can also\n"
+               "                             drag the ray's start dot and its arrow head\n"
+               "  --frame                    with --explain in the window, frame the scene: the\n"
+               "                             box, the start and the entry point in view\n"
+               "  --step N                   with --explain in the window, show step N alone\n"
+               "  --method candidate|slab    the test used: the candidate planes (the default)\n"
+               "                             or the slab test; where the two disagree, the\n"
+               "                             steps say so\n"
+               "  --rays FILE                answer every ray in FILE (- for standard input),\n"
+               "                             12 numbers a line (origin, direction, box min and\n"
+               "                             max, each x y z; decimal, hex, inf or nan), as CSV;\n"
+               "                             the direction is used as given\n"
+               "  --method both              with --rays, both tests and whether they agree\n"
+               "  --jobs N                   with --rays, N threads (default one a core)\n"
+               "  --differ                   with --rays --method both, only disagreements\n"
+               "  --corpus                   print rays that break ray-box tests, a class each\n"
+               "  --help                     print this text and exit\n"
+               "  --version                  print the version and licence and exit\n"
+               "GLUT's own options, such as -display DISPLAY, are taken as well.\n"
+               "\n"
+               "Keys in the window: w, d, a and s select the top, bottom, left or right plane,\n"
+               "and the arrow keys move it as a drag of one pixel would (ten with Shift);\n"
+               "h prints help on the console; c turns from the candidate planes to the slab\n"
+               "test and back. With --explain also: n and p walk the steps one\n"
+               "at a time, Escape shows them all; f frames the scene, r returns to the usual\n"
+               "view; the wheel zooms about the pointer.\n"
+               "Drag with the left or middle button to move the selected plane: 25 pixels move it\n"
+               "one unit; upwards raises top and bottom, rightwards moves left and right to the\n"
+               "right. Planes may cross.\n"
+               "The right button opens the menu: select a plane, change the ray's start point or\n"
+               "direction (both asked for on the console), toggle the about line, print help.\n",
+               out);
+}
+
+void printMethods(std::FILE* out) {
+    for (const Method& method : allMethods()) {
+        std::fprintf(out, "%s\n", methodName(method).c_str());
+    }
+}
