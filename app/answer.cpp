@@ -24,7 +24,8 @@ void takeRay(const float ray[12], Scene& scene) {
     scene.rayDirNormalised = 0;
 }
 
-// Reads line N of a file of rays into ray; false, with why, if there is no ray there.
+// Reads line N of a file of rays, or of the corpus, into ray; false, with why, if there is
+// no ray there.
 bool readLine(const std::string& path, long wanted, float ray[12], std::string& why) {
     std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
     if (in == nullptr) {
@@ -36,10 +37,12 @@ bool readLine(const std::string& path, long wanted, float ray[12], std::string& 
     ssize_t length = -1;
     for (long line = 0; line < wanted && (length = getline(&text, &capacity, in)) >= 0; ++line) {
     }
+    // A line of the corpus carries its class after the numbers.
+    std::string kind;
     const RayLineCheck check =
         length < 0 ? RAY_LINE_EMPTY
                    : readRayLine(text, text + length - (text[length - 1] == '\n' ? 1 : 0), ray, why,
-                                 nullptr);
+                                 &kind);
     if (length < 0) {
         why = std::ferror(in) != 0
                   ? std::string("cannot read '") + shownWord(path) + "': " + std::strerror(errno)
@@ -101,6 +104,20 @@ int finishOutput(std::FILE* out) {
     }
     std::fprintf(stderr, "ray-box-collision: cannot write the output: %s\n",
                  errno != 0 ? std::strerror(errno) : "write error");
+    return 1;
+}
+
+int writeOutput(std::FILE* out, const std::string& text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), out) == text.size()) {
+        return finishOutput(out);
+    }
+    const int cause = errno != 0 ? errno : EIO;
+    std::clearerr(out);
+    if (cause == EPIPE) {
+        return 0;
+    }
+    std::fprintf(stderr, "ray-box-collision: cannot write the output: %s\n", std::strerror(cause));
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "app/state.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 // GLUT's -geometry option as X spells it, [=][WIDTHxHEIGHT][{+-}X{+-}Y]. A size keeps its
@@ -91,6 +92,22 @@ bool printAnswer(const Options& options, std::FILE* out, std::FILE* err = stderr
 // Flushes the program's own output. If it could not be written, says so on standard error
 // and returns 1; otherwise 0, also when its reader has gone and the rest is not wanted.
 int finishOutput(std::FILE* out);
+
+// Writes text at once and flushes it, by the rule of finishOutput: a failed write is seen
+// with its cause however long the text is.
+int writeOutput(std::FILE* out, const std::string& text);
+
+// What write writes to the stream it is given, as text.
+template <typename Write> std::string written(Write write) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    write(out);
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+}
 
 // The --version text: the program's name and version, then its licence.
 void printVersion(std::FILE* out);

@@ -227,22 +227,19 @@ int main(int argc, char** argv) {
                      names[snapshotStream < 0 ? STDOUT_FILENO : snapshotStream]);
         return 1;
     }
-    if (options.help) {
-        printUsage(stdout);
-        return finishOutput(stdout);
-    }
-    if (options.version) {
-        printVersion(stdout);
-        return finishOutput(stdout);
+    if (options.help || options.version || options.corpus || options.listMethods) {
+        const auto print = options.help      ? printUsage
+                           : options.version ? printVersion
+                           : options.corpus  ? printCorpus
+                                             : printMethods;
+        return writeOutput(stdout, written(print));
     }
     if (options.print) {
-        const bool answered = printAnswer(options, stdout);
-        const int written = finishOutput(stdout);
-        return answered ? written : 1;
-    }
-    if (options.corpus || options.listMethods) {
-        (options.corpus ? printCorpus : printMethods)(stdout);
-        return finishOutput(stdout);
+        bool answered = false;
+        const std::string text =
+            written([&](std::FILE* out) { answered = printAnswer(options, out); });
+        const int status = writeOutput(stdout, text);
+        return answered ? status : 1;
     }
     if (!options.rays.empty()) {
         return answerRaysOf(options, closed);

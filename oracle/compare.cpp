@@ -5,6 +5,7 @@
 #include "app/ray_line.h"
 #include "app/shown_word.h"
 #include "core/explain.h"
+#include "oracle/answers.h"
 #include "oracle/blocks.h"
 
 #include <algorithm>
@@ -20,24 +21,6 @@ namespace {
 
 // Distinct classes kept apart in a tally; past them, the rest are counted together.
 constexpr std::size_t MOST_CLASSES = 32;
-
-// What an answer says: an outcome in words (undefined as the exact answer says it), or
-// whether the ray intersects.
-enum Said { SAID_MISS, SAID_HIT, SAID_INSIDE, SAID_UNDEFINED, SAID_TRUE, SAID_FALSE };
-
-struct Given {
-    Said said = SAID_MISS;
-    bool hasT = false;
-    float t = 0.0f;
-    std::string text;
-};
-
-// Where the answers keep their fields.
-struct Columns {
-    int line = -1;
-    int outcome = -1;
-    int t = -1;
-};
 
 // A disagreement to show: the ray, and what each says of it.
 struct Example {
@@ -65,110 +48,6 @@ struct Tally {
     std::vector<MethodTally> methods;
     long rays = 0;
 };
-
-std::vector<std::string> fieldsOf(const std::string& line) {
-    std::vector<std::string> fields{""};
-    for (const char c : line) {
-        if (c == ',') {
-            fields.emplace_back();
-        } else if (c != ' ' && c != '\t' && c != '\r') {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-std::string lower(std::string word) {
-    std::transform(word.begin(), word.end(), word.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return word;
-}
-
-bool readColumns(const std::string& names, Columns& columns, std::string& why) {
-    const std::vector<std::string> fields = fieldsOf(names);
-    for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
-        const std::string name = lower(fields[static_cast<std::size_t>(i)]);
-        columns.line = name == "line" ? i : columns.line;
-        columns.outcome = name == "outcome" ? i : columns.outcome;
-        columns.t = name == "t" ? i : columns.t;
-    }
-    if (columns.outcome < 0) {
-        why = "the answers name no 'outcome' column";
-        return false;
-    }
-    return true;
-}
-
-// Reads an answer line by its columns; false with why if it is none.
-bool readGiven(const std::string& text, const Columns& columns, Given& given, long& line,
-               std::string& why) {
-    const std::vector<std::string> fields = fieldsOf(text);
-    const auto field = [&](int at) {
-        return at >= 0 && at < static_cast<int>(fields.size())
-                   ? fields[static_cast<std::size_t>(at)]
-                   : std::string();
-    };
-    const std::string outcome = lower(field(columns.outcome));
-    const std::map<std::string, Said> words = {
-        {"hit", SAID_HIT},       {"miss", SAID_MISS},
-        {"inside", SAID_INSIDE}, {"undefined", SAID_UNDEFINED},
-        {"true", SAID_TRUE},     {"false", SAID_FALSE},
-        {"1", SAID_TRUE},        {"0", SAID_FALSE},
-        {"yes", SAID_TRUE},      {"no", SAID_FALSE}};
-    if (words.count(outcome) == 0) {
-        why = "'" + shownWord(field(columns.outcome)) + "' is not an outcome";
-        return false;
-    }
-    given.said = words.at(outcome);
-    const std::string t = field(columns.t);
-    given.hasT = !t.empty();
-    if (given.hasT && !readOracleNumber(t.data(), t.data() + t.size(), given.t)) {
-        why = "'" + shownWord(t) + "' is not a number";
-        return false;
-    }
-    if (columns.line >= 0) {
-        const std::string number = field(columns.line);
-        char* end = nullptr;
-        line = std::strtol(number.c_str(), &end, 10);
-        if (number.empty() || *end != '\0' || line < 1) {
-            why = "'" + shownWord(number) + "' is not a line number";
-            return false;
-        }
-    }
-    given.text = given.said == SAID_HIT && given.hasT ? outcome + " at t = " + t : outcome;
-    return true;
-}
-
-// The distance in units in the last place between two floats, as ordered integers.
-std::int64_t ulpsApart(float a, float b) {
-    const auto ordered = [](float v) {
-        std::int32_t bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
-        return bits < 0 ? std::int64_t{INT32_MIN} - bits : std::int64_t{bits};
-    };
-    return std::abs(ordered(a) - ordered(b));
-}
-
-std::string saying(const Answer& answer) {
-    return std::string(resultName(answer.result)) +
-           (answer.result == RAY_HIT ? " at t = " + shownT(answer.t) : "");
-}
-
-// Whether the given answer says what the method says, the start inside read as the function
-// reports it.
-bool agrees(const Given& given, const Answer& answer, int insideAs) {
-    const bool words = given.said != SAID_TRUE && given.said != SAID_FALSE;
-    RayTestResult expected = answer.result;
-    if (expected == RAY_INSIDE) {
-        expected = static_cast<RayTestResult>(insideAs >= 0 ? insideAs
-                                              : words       ? RAY_INSIDE
-                                                            : RAY_HIT);
-    }
-    if (words) {
-        return given.said == static_cast<Said>(expected);
-    }
-    return (given.said == SAID_TRUE) == (expected == RAY_HIT || expected == RAY_INSIDE);
-}
 
 struct Judge {
     Judge(const CompareRun& r, const std::vector<Method>& m, std::FILE* a)
@@ -392,9 +271,10 @@ void reportParted(std::FILE* out, const std::string& title, const MethodTally& t
     for (const auto& [name, counted] : classes) {
         const Example& e = counted.example;
         const std::string exact = title == "exact" ? "" : ", exact " + e.exact;
-        std::fprintf(out, "  %s: %ld rays; e.g. line %ld: %s: yours %s, %s %s%s\n",
-                     shownWord(name).c_str(), counted.count, e.line, e.ray.c_str(), e.yours.c_str(),
-                     title.c_str(), e.theirs.c_str(), exact.c_str());
+        std::fprintf(out, "  %s: %ld %s; e.g. line %ld: %s: yours %s, %s %s%s\n",
+                     shownWord(name).c_str(), counted.count, counted.count == 1 ? "ray" : "rays",
+                     e.line, e.ray.c_str(), e.yours.c_str(), title.c_str(), e.theirs.c_str(),
+                     exact.c_str());
     }
 }
 
@@ -464,14 +344,22 @@ int compareAnswers(std::FILE* rays, std::FILE* answers, std::FILE* out, std::FIL
     std::fprintf(out,
                  "%ld answers compared with %zu methods; t within %d ulps where both say hit\n",
                  whole.rays, methods.size(), run.ulps);
-    std::fprintf(out, "%-34s %19s %19s\n", "method, closest first", "outcome agrees", "t agrees");
+    std::fprintf(out, "%-37s %19s %19s\n", "method, closest first", "outcome agrees", "t agrees");
     for (const std::size_t m : order) {
         const MethodTally& tally = whole.methods[m];
-        std::fprintf(out, "%-34s %8ld of %8ld %8ld of %8ld\n", methodName(methods[m]).c_str(),
+        std::fprintf(out, "%-37s %8ld of %8ld %8ld of %8ld\n", methodName(methods[m]).c_str(),
                      tally.outcomes, tally.compared, tally.tAgreed, tally.tCompared);
     }
     const std::size_t closest = order.front();
-    std::fprintf(out, "The closest: %s.\n", methodName(methods[closest]).c_str());
+    const auto misses = [&](std::size_t m) {
+        const MethodTally& tally = whole.methods[m];
+        return std::make_pair(tally.compared - tally.outcomes, tally.tCompared - tally.tAgreed);
+    };
+    std::string tied;
+    for (std::size_t i = 1; i < order.size() && misses(order[i]) == misses(closest); ++i) {
+        tied += (tied.empty() ? "; as close: " : ", ") + methodName(methods[order[i]]);
+    }
+    std::fprintf(out, "The closest: %s%s.\n", methodName(methods[closest]).c_str(), tied.c_str());
     reportParted(out, methodName(methods[closest]), whole.methods[closest]);
     if (closest != 1) {
         reportParted(out, "exact", whole.methods[1]);

@@ -89,7 +89,7 @@ TEST(Print, ALineOfAFileOfRays) {
     const std::string path = ::testing::TempDir() + "rays-" + std::to_string(getpid());
     std::FILE* file = std::fopen(path.c_str(), "w");
     std::fputs("# origin, direction, box\n10 20 0 1 0 0 5 10 0 15 25 0\n"
-               "-1 12 0 1 0 0 5 10 0 15 25 0\n",
+               "-1,12,0,1,0,0,5,10,0,15,25,0,a line of the corpus, with its class\n",
                file);
     std::fclose(file);
     EXPECT_EQ(printed("--print --rays " + path + " --line 3"),

@@ -1,12 +1,11 @@
 // The web edition's one instance, which the page's calls work on, and what those calls
-// share: handing text back, capturing what the program writes, the console's dialogue.
+// share: handing text back, the console's dialogue.
 #pragma once
 
 #include "app/state.h"
 #include "web/webgl_painter.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 // A console dialogue in progress: which one ('p' for the start point, 'r' for the direction,
@@ -37,18 +36,6 @@ extern Page page;
 
 // Hands text back to the page: valid until the next call that hands text back.
 const char* give(std::string text);
-
-// Runs an output-writing function on a stream whose text is then returned.
-template <typename Write> std::string written(Write write) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&text, &size);
-    write(out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
-}
 
 // Starts the console's dialogue for the start point ('p') or the direction ('r'), which
 // then waits for its answers in the console panel.

@@ -4,6 +4,7 @@
 // nowhere. Each answers 1 when the picture must be drawn again.
 #include "app/console.h"
 #include "app/controls.h"
+#include "app/options.h"
 #include "core/explain.h"
 #include "web/page.h"
 
