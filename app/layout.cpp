@@ -126,7 +126,7 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
     // The region round the view that what is drawn is cut to, in scene units: far enough out
     // to look the same, near enough for GL to draw exactly.
     Rect region = viewRegion(state.windowWidth, state.windowHeight, SCENE_SPAN);
-    if (state.teachingView && state.viewMoved) {
+    if (state.teachingView && (state.viewMoved || bandPlace(state).shown)) {
         const View& v = frame.view;
         const double spanX = std::max(state.windowWidth, 1) * v.units;
         const double spanY = std::max(state.windowHeight, 1) * v.units;

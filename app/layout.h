@@ -8,7 +8,8 @@
 //   the scene they show, for those who need to know.
 // - Order, each over the one before: clear to black; the box (corners red, green, blue,
 //   yellow, blended smoothly); the teaching view's lines; the segment (yellow, segmentWidth
-//   pixels wide); the teaching view's texts, each on a black plate of its box, so that it
+//   pixels wide); the band of the number line of t, when shown: a black plate of bandBox,
+//   then bandLines; the teaching view's texts, each on a black plate of its box, so that it
 //   reads as well over the box and the segment as beside them; the marks, the start dot and
 //   the arrow head (arrowColour); the frame's own texts. Teaching lines are drawn without
 //   antialiasing, so that they never blend into a text's pixels.
@@ -48,8 +49,9 @@ struct PixelBox {
 // Whether two rectangles share any area.
 bool overlaps(const PixelBox& a, const PixelBox& b);
 
-// Which part of the frame a text belongs to.
-enum TextRole { TEXT_FRAME, TEXT_STEP, TEXT_KEYS, TEXT_LABEL };
+// Which part of the frame a text belongs to; TEXT_BAND names the rows and the ticks of the
+// number line of t.
+enum TextRole { TEXT_FRAME, TEXT_STEP, TEXT_KEYS, TEXT_LABEL, TEXT_BAND };
 
 // A text in the 9 x 15 bitmap font, its baseline starting at (x, y) window pixels.
 struct TextItem {
@@ -91,6 +93,10 @@ struct FrameLayout {
     std::vector<LineItem> lines;
     std::vector<TextItem> teachingTexts;
     std::vector<MarkItem> marks;
+    // The number line of t under the picture in the teaching view: its lines, over its plate;
+    // its texts and marks are the teaching view's.
+    std::vector<LineItem> bandLines;
+    PixelBox bandBox{};
     // The frame's own texts, over everything, in the order they are drawn.
     std::vector<TextItem> texts;
     // The start dot, and the arrow head (its tip first) in its colour, when shown.
@@ -105,6 +111,7 @@ struct FrameLayout {
     int height = 0;
     float segmentWidth = 1.0f;
     bool teaching = false; // the teaching view is laid out over the frame
+    bool band = false;     // the number line of t is shown
     bool boxWhole = false;
     bool segment = false;
     bool startDot = false;

@@ -161,11 +161,14 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
     std::vector<std::pair<int, int>> places;
     if (axis == 0) {
         const int x = static_cast<int>(std::floor(at));
-        std::vector<int> heights{LABEL_Y};
-        for (int y = LABEL_Y + LINE_PIXELS; y + ABOVE_BASELINE <= frame.height; y += LINE_PIXELS) {
+        // Over the number line of t where it is shown.
+        const int first =
+            frame.band ? static_cast<int>(frame.bandBox.y1) + 2 * BELOW_BASELINE : LABEL_Y;
+        std::vector<int> heights{first};
+        for (int y = first + LINE_PIXELS; y + ABOVE_BASELINE <= frame.height; y += LINE_PIXELS) {
             heights.push_back(y);
         }
-        for (int y = LABEL_Y - LINE_PIXELS; y >= BELOW_BASELINE; y -= LINE_PIXELS) {
+        for (int y = first - LINE_PIXELS; y >= BELOW_BASELINE; y -= LINE_PIXELS) {
             heights.push_back(y);
         }
         for (const int y : heights) {
@@ -206,10 +209,14 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
 void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk,
                            const std::string& note) {
     const int top = statusBottom - STEPS_GAP;
-    if (top < STEPS_BOTTOM) {
+    // Over the number line of t where it is shown, else clear of the about line.
+    const BandPlace band = bandPlace(state);
+    const int lowest =
+        band.shown ? static_cast<int>(band.box.y1) + BELOW_BASELINE + 2 : STEPS_BOTTOM;
+    if (top < lowest) {
         return;
     }
-    const int fitting = (top - STEPS_BOTTOM) / LINE_PIXELS + 1;
+    const int fitting = (top - lowest) / LINE_PIXELS + 1;
     const auto rows = static_cast<std::size_t>(fitting);
     const auto inWindow = [&](double x) {
         return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, static_cast<double>(frame.width));

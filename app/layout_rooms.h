@@ -70,6 +70,17 @@ constexpr Colour DISAGREE{1.0f, 0.6f, 0.2f};
 const char* const KEYS = "w d a s: plane  n p Esc: steps  f r: view  c: method  h: help";
 const char* const ENLARGE = "enlarge the window to see the steps";
 
+// The number line of t: whether the teaching view shows it in a window of this state's size,
+// its band in window pixels, and where the picture over it begins (0 where it is not shown).
+struct BandPlace {
+    bool shown;
+    PixelBox box;
+    int pictureBottom;
+};
+BandPlace bandPlace(const AppState& state);
+// The picture keeps this many pixels clear over the band.
+constexpr int PICTURE_GAP = 4;
+
 // The ray's line in window pixels: the points (X, Y) with a X + b Y = k. It is worked out
 // from the start and the direction as floats, whose products a double holds exactly, so
 // that a start far outside the view still puts the line where the ray crosses the view.
@@ -168,10 +179,19 @@ struct Layouter {
     void layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
                         const SlabTestRecord& slab);
     // The slab test over the frame: each axis's slab as its two planes, its interval of t
-    // as a bar along the ray in the axis's colour, their overlap white, the entry marked.
-    // In a walk, an axis's step shows that axis alone, the overlap and the outcome all.
+    // as a bar on the ray in the axis's colour (x wider than y), their overlap white and
+    // narrowest, with an arrow where one leaves the window, the entry marked; the bars are
+    // left to the number line of t where it is shown. In a walk, an axis's step shows that
+    // axis alone, the overlap and the outcome all.
     void layoutSlab(FrameLayout& frame, const SlabTestRecord& slab, const Step* current,
                     std::vector<LineItem>& lines, std::vector<PixelBox>& taken);
+    // The number line of t under the picture, where the window has room for it: each axis's
+    // row with its candidate t (the candidate planes) or its interval of t (the slab test and
+    // the exact answer), infinite ends as arrows, NaN ends named; under them the entry, or
+    // the overlap with tnear and tfar; the line of t with round ticks and t = 0 marked. In a
+    // walk, the current axis in its colour and the others grey. Its texts are taken.
+    void layoutBand(FrameLayout& frame, const RayTestRecord& record, const SlabTestRecord& slab,
+                    const Step* current, std::vector<PixelBox>& taken);
     FrameLayout layoutFrame(const RayTestRecord& record);
 };
 

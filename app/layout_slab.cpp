@@ -1,5 +1,5 @@
 // The slab view laid out over the frame: each axis's two planes, its interval of t as a bar
-// along the ray, the overlap of the intervals and the entry point.
+// on the ray, the overlap of the intervals and the entry point.
 #include "app/layout_rooms.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace layout {
@@ -58,17 +59,31 @@ void Layouter::layoutSlab(FrameLayout& frame, const SlabTestRecord& slab, const 
     const double length = std::hypot(ray.dx, ray.dy);
     const bool moves =
         length > 0.0 && std::isfinite(length) && std::isfinite(ray.x) && std::isfinite(ray.y);
-    // A bar along the ray from t = from to t = to, shifted sideways by `aside` pixels.
-    const auto bar = [&](double from, double to, double aside, float width, Colour colour) {
-        const auto part = moves ? withinWindow(ray, w, h, from, to) : std::nullopt;
+    // A bar on the ray from t = from to t = to, and an arrow where it runs on out of the
+    // window. The number line of t shows the intervals instead where it is shown.
+    const auto bar = [&](double from, double to, float width, Colour colour) {
+        const auto part = moves && !frame.band ? withinWindow(ray, w, h, from, to) : std::nullopt;
         if (!part) {
             return;
         }
-        const double nx = -ray.dy / length * aside;
-        const double ny = ray.dx / length * aside;
-        lines.push_back({ray.x + part->first * ray.dx + nx, ray.y + part->first * ray.dy + ny,
-                         ray.x + part->second * ray.dx + nx, ray.y + part->second * ray.dy + ny,
-                         width, colour});
+        const auto point = [&](double t) {
+            return std::array<double, 2>{ray.x + t * ray.dx, ray.y + t * ray.dy};
+        };
+        const auto [x0, y0] = point(part->first);
+        const auto [x1, y1] = point(part->second);
+        lines.push_back({x0, y0, x1, y1, width, colour});
+        // The arrow's two strokes, 8 px back from the window's edge along the ray.
+        const double ux = ray.dx / length * 8.0;
+        const double uy = ray.dy / length * 8.0;
+        for (const auto& [cut, tipX, tipY, sign] :
+             {std::tuple{part->first > from, x0, y0, -1.0}, {part->second < to, x1, y1, 1.0}}) {
+            if (cut) {
+                lines.push_back({tipX - sign * (ux - uy / 2), tipY - sign * (uy + ux / 2), tipX,
+                                 tipY, 2.0f, colour});
+                lines.push_back({tipX - sign * (ux + uy / 2), tipY - sign * (uy - ux / 2), tipX,
+                                 tipY, 2.0f, colour});
+            }
+        }
     };
     const bool all = current == nullptr || current->kind != STEP_AXIS;
     for (int axis = 0; axis < 2; ++axis) {
@@ -85,12 +100,12 @@ void Layouter::layoutSlab(FrameLayout& frame, const SlabTestRecord& slab, const 
         }
         const SlabAxisStep& step = slab.axes[axis];
         bar(std::fmin(step.toMin, step.toMax), std::fmax(step.toMin, step.toMax),
-            axis == 0 ? 5.0 : -5.0, 3.0f, colour);
+            axis == 0 ? 9.0f : 6.0f, colour);
     }
     const bool overlap =
         current == nullptr || current->kind == STEP_ENTRY || current->kind == STEP_OUTCOME;
     if (overlap && slab.tnear <= slab.tfar) {
-        bar(slab.tnear, slab.tfar, 0.0, 3.0f, WHITE);
+        bar(slab.tnear, slab.tfar, 3.0f, WHITE);
     }
     if (overlap && slab.result == RAY_HIT) {
         const MarkItem entry{pixelX(view, slab.hit[0]), pixelY(view, slab.hit[1]), 11.0f, WHITE};

@@ -247,6 +247,10 @@ void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
         frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
     }
     std::vector<PixelBox> taken = textBoxes(frame);
+    layoutBand(frame, record, slab, current, taken);
+    if (frame.band) {
+        taken.push_back(frame.bandBox);
+    }
     std::vector<LineItem> lines;
     if (state.method.kind != METHOD_CANDIDATE) {
         layoutSlab(frame, slab, current, lines, taken);
@@ -260,8 +264,16 @@ void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
     if (guideSegment(frame, rayLine(frame.view), p, q)) {
         lines.push_back({p[0], p[1], q[0], q[1], 1.0f, CYAN});
     }
-    for (const LineItem& piece : lines) {
-        addLineAround(frame.lines, piece, taken);
+    // The picture's lines stay over the number line of t.
+    const Rect picture{0, static_cast<double>(bandPlace(state).pictureBottom),
+                       std::max(frame.width, 1) * 1.0, std::max(frame.height, 1) * 1.0};
+    for (LineItem piece : lines) {
+        double a[2] = {piece.x0, piece.y0};
+        double b[2] = {piece.x1, piece.y1};
+        if (clipSegment(picture, a, b)) {
+            piece = {a[0], a[1], b[0], b[1], piece.width, piece.colour};
+            addLineAround(frame.lines, piece, taken);
+        }
     }
     layoutHandles(frame);
 }

@@ -19,8 +19,12 @@ double pixelY(const View& view, double y) {
     return (y - view.originY) / view.units;
 }
 
+// Over the number line of t, the picture keeps the window's width and the rest of its
+// height: the scene's origin at the picture's bottom-left corner.
 View Layouter::usualView() const {
-    return {0.0, 0.0, unitsPerPixel(state.windowWidth, state.windowHeight, SCENE_SPAN)};
+    const int bottom = bandPlace(state).pictureBottom;
+    const double units = unitsPerPixel(state.windowWidth, state.windowHeight - bottom, SCENE_SPAN);
+    return {0.0, -bottom * units, units};
 }
 
 } // namespace layout
@@ -51,8 +55,9 @@ void frameScene(AppState& state) {
     if (!(seen.minX <= seen.maxX)) {
         return;
     }
+    const int bottom = bandPlace(state).pictureBottom;
     const double w = std::max(state.windowWidth, 1);
-    const double h = std::max(state.windowHeight, 1);
+    const double h = std::max(state.windowHeight - bottom, 1);
     const double usableW = std::max(w - 2 * FRAME_MARGIN, w / 2);
     const double usableH = std::max(h - 2 * FRAME_MARGIN, h / 2);
     double units = std::max((seen.maxX - seen.minX) / usableW, (seen.maxY - seen.minY) / usableH);
@@ -60,7 +65,7 @@ void frameScene(AppState& state) {
         units = Layouter{state}.usualView().units;
     }
     state.movedView = {(seen.minX + seen.maxX) / 2 - w * units / 2,
-                       (seen.minY + seen.maxY) / 2 - h * units / 2, units};
+                       (seen.minY + seen.maxY) / 2 - h * units / 2 - bottom * units, units};
     state.viewMoved = true;
 }
 

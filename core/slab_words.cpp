@@ -49,6 +49,10 @@ std::string baseAxisLine(const SlabTestRecord& record, const float boxMin[3], co
     if (dir[axis] != 0.0f) {
         return name + ": slab " + box + ": " + interval(from, to);
     }
+    // A flat box with the ray in its plane, as z is in a flat scene: nothing to learn there.
+    if (nanMin && nanMax && lo == hi) {
+        return name + ": flat, the ray in its plane: every t";
+    }
     std::string line = name + ": direction 0, start " + shortest(o);
     if (nanMin && nanMax) {
         return line + " within " + box + ": 0 * inf is NaN at both planes, fmin and fmax drop " +

@@ -123,8 +123,8 @@ void drawMark(const MarkItem& mark) {
 } // namespace
 
 // The layout in the order that keeps texts on top: the box; the teaching view's lines; the
-// segment; the teaching view's texts on their plates; the marks and the ray's handles; the
-// frame's own texts.
+// segment; the number line of t on its plate; the teaching view's texts on their plates;
+// the marks and the ray's handles; the frame's own texts.
 void paintFrame(const FrameLayout& frame) {
     glClear(GL_COLOR_BUFFER_BIT);
     drawBox(frame);
@@ -135,6 +135,11 @@ void paintFrame(const FrameLayout& frame) {
         drawLines(frame.lines);
     }
     drawRay(frame);
+    if (frame.band) {
+        glColor3f(0, 0, 0);
+        glRectd(frame.bandBox.x0, frame.bandBox.y0, frame.bandBox.x1, frame.bandBox.y1);
+        drawLines(frame.bandLines);
+    }
     if (frame.teaching) {
         for (const TextItem& text : frame.teachingTexts) {
             glColor3f(0, 0, 0);

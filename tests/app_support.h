@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -66,6 +67,19 @@ inline FrameLayout teach(const std::string& line, int width = 640, int height = 
     app.windowHeight = height;
     app.teachingView = true;
     return laidOut();
+}
+
+// The marks of the picture, those of the number line of t left out.
+inline std::vector<MarkItem> pictureMarks(const FrameLayout& f) {
+    std::vector<MarkItem> marks;
+    std::copy_if(f.marks.begin(), f.marks.end(), std::back_inserter(marks),
+                 [&](const MarkItem& m) { return !f.band || m.y > f.bandBox.y1; });
+    return marks;
+}
+
+// A scene point in a layout's window pixels.
+inline std::array<double, 2> pixelOf(const FrameLayout& f, double x, double y) {
+    return {(x - f.view.originX) / f.view.units, (y - f.view.originY) / f.view.units};
 }
 
 // The texts of a layout whose role is this one.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -147,34 +148,44 @@ TEST(Controls, ArrowKeysMoveTheSelectedPlane) {
 // A finger takes hold of the nearest of the start dot, the arrow head and the box's edges
 // within reach, whether it lands on them or 10 or 20 px off; on nothing it moves nothing,
 // never the plane selected before. Then it drags what it holds: the options, where the
-// finger lands (window pixels from the top left), and what a drag 32 px right and up moves.
+// finger lands, and what a drag 32 px right and up moves.
 TEST(Controls, AFingerTakesTheNearestWithinReach) {
     const char* const slanted = "--explain --start 3 6 --dir 1 0";
-    // The start dot is at (48, 384), the arrow head's middle at (90, 384), the left edge at
-    // x = 80 from y = 80 to 320 and the bottom edge at y = 320.
-    const std::tuple<const char*, int, int, const char*> fingers[] = {
-        {slanted, 48, 384, "start"},
-        {slanted, 58, 384, "start"},
-        {slanted, 48, 404, "start"},
-        {slanted, 66, 384, "start"},
-        {slanted, 90, 384, "direction"},
-        {slanted, 100, 394, "direction"},
-        {slanted, 90, 364, "direction"},
-        {slanted, 80, 200, "left"},
-        {slanted, 90, 200, "left"},
-        {slanted, 100, 200, "left"},
-        {slanted, 160, 320, "bottom"},
-        {slanted, 160, 340, "bottom"},
-        {slanted, 160, 250, "nothing"},
-        {slanted, 300, 450, "nothing"},
+    // Where the finger lands: off the start dot ('d'), the arrow head's middle ('h'), a scene
+    // point ('s') by so many pixels right and down; or at window pixels ('p'). The start is
+    // at (3, 6), its arrow head 42 px right of it; the left edge at x = 5 from y = 10 to 25.
+    const std::tuple<const char*, char, float, float, int, int, const char*> fingers[] = {
+        {slanted, 'd', 0, 0, 0, 0, "start"},
+        {slanted, 'd', 0, 0, 10, 0, "start"},
+        {slanted, 'd', 0, 0, 0, 20, "start"},
+        {slanted, 'd', 0, 0, 18, 0, "start"},
+        {slanted, 'h', 0, 0, 0, 0, "direction"},
+        {slanted, 'h', 0, 0, 10, 10, "direction"},
+        {slanted, 'h', 0, 0, 0, -20, "direction"},
+        {slanted, 's', 5, 17.5, 0, 0, "left"},
+        {slanted, 's', 5, 17.5, 10, 0, "left"},
+        {slanted, 's', 5, 17.5, 20, 0, "left"},
+        {slanted, 's', 10, 10, 0, 0, "bottom"},
+        {slanted, 's', 10, 10, 0, 20, "bottom"},
+        {slanted, 's', 10, 14.4f, 0, 0, "nothing"},
+        {slanted, 's', 18.75f, 1.9f, 0, 0, "nothing"},
         // Without the teaching view, the ray has no handles: only the edges take hold.
-        {"", 48, 384, "nothing"},
-        {"", 240, 300, "right"},
-        {"", 225, 80, "top"},
-        {"", 60, 200, "left"},
+        {"", 'p', 48, 384, 0, 0, "nothing"},
+        {"", 'p', 240, 300, 0, 0, "right"},
+        {"", 'p', 225, 80, 0, 0, "top"},
+        {"", 'p', 60, 200, 0, 0, "left"},
     };
-    for (const auto& [line, x, y, moved] : fingers) {
-        teach(line);
+    for (const auto& [line, anchor, ax, ay, dx, dy, moved] : fingers) {
+        const FrameLayout f = teach(line);
+        const auto& head = f.arrowHead;
+        const std::array<double, 2> at =
+            anchor == 'd'   ? std::array{f.start.x, f.start.y}
+            : anchor == 'h' ? std::array{(2 * head[0][0] + head[1][0] + head[2][0]) / 4,
+                                         (2 * head[0][1] + head[1][1] + head[2][1]) / 4}
+            : anchor == 's' ? pixelOf(f, ax, ay)
+                            : std::array<double, 2>{ax, 480.0 - ay};
+        const int x = static_cast<int>(std::lround(at[0])) + dx;
+        const int y = 480 - static_cast<int>(std::lround(at[1])) + dy;
         app.teachingView = std::string(line).find("--explain") != std::string::npos;
         app.selectedPlane = PLANE_TOP;
         const AppState before = app;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cmath>
+#include <map>
 #include <random>
 #include <string>
 #include <tuple>
@@ -23,7 +24,9 @@ std::string crossings(const FrameLayout& f) {
     texts.insert(texts.end(), f.teachingTexts.begin(), f.teachingTexts.end());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const PixelBox& b = texts[i].box;
-        for (const LineItem& line : f.lines) {
+        std::vector<LineItem> lines = f.lines;
+        lines.insert(lines.end(), f.bandLines.begin(), f.bandLines.end());
+        for (const LineItem& line : lines) {
             const double m = line.width / 2.0;
             double from[2] = {line.x0, line.y0};
             double to[2] = {line.x1, line.y1};
@@ -117,7 +120,7 @@ TEST(Layout, NothingCrossesAText) {
         // Every mark sits on a candidate plane's line. (The slab test's entry point is where
         // its rounded t puts it, which with huge values may be off its plane.)
         for (const MarkItem& mark :
-             app.method.kind != METHOD_CANDIDATE ? std::vector<MarkItem>{} : f.marks) {
+             app.method.kind != METHOD_CANDIDATE ? std::vector<MarkItem>{} : pictureMarks(f)) {
             bool onPlane = false;
             for (int axis = 0; axis < 2; ++axis) {
                 const double origin = axis == 0 ? f.view.originX : f.view.originY;
@@ -136,17 +139,19 @@ TEST(Layout, NothingCrossesAText) {
 TEST(Layout, MarksWhereTheyBelong) {
     // A scene, and the part of the view its guide covers, in pixels: from its start, or the
     // edge where it enters, to the edge it leaves by.
-    const std::tuple<const char*, double, double> scenes[] = {
-        {"--start 3 6 --dir 1 0", 48, 640},
-        {"--start -1e8 15 --dir 1 0", 0, 640},
-        {"--start 3.4e38 3.4e38 --dir -1 -1", 0, 480},
-        {"--start -1e20 -1e20 --dir 1 1 --box 5 5 15 25", 0, 480},
-        {"--start -1e20 15 --dir 1 0", 0, 640},
+    const std::tuple<const char*, bool, double> scenes[] = {
+        {"--start 3 6 --dir 1 0", true, 640},
+        {"--start -1e8 15 --dir 1 0", false, 640},
+        {"--start 3.4e38 3.4e38 --dir -1 -1", false, 330}, // the picture is 330 px high
+        {"--start -1e20 -1e20 --dir 1 1 --box 5 5 15 25", false, 330},
+        {"--start -1e20 15 --dir 1 0", false, 640},
     };
-    for (const auto& [line, x0, x1] : scenes) {
+    for (const auto& [line, fromStart, x1] : scenes) {
         double from = 1e9;
         double to = -1e9;
-        for (const LineItem& piece : teach(line).lines) {
+        const FrameLayout f = teach(line);
+        const double x0 = fromStart ? f.start.x : 0;
+        for (const LineItem& piece : f.lines) {
             if (piece.colour.r == 0 && piece.colour.b == 1) { // the ray's cyan guide
                 from = std::min({from, piece.x0, piece.x1});
                 to = std::max({to, piece.x0, piece.x1});
@@ -156,11 +161,12 @@ TEST(Layout, MarksWhereTheyBelong) {
             << line << ": " << from << " to " << to;
     }
     // A plane behind the start has no mark.
-    EXPECT_TRUE(teach("--start 0 12 --dir -1 0").marks.empty());
-    // The entry mark, large, where the test says the ray enters: x = 5, 80 px.
+    EXPECT_TRUE(pictureMarks(teach("--start 0 12 --dir -1 0")).empty());
+    // The entry mark, large, where the test says the ray enters: (5, 15).
     const FrameLayout f = teach("--start -1e8 15 --dir 1 0");
-    EXPECT_TRUE(std::any_of(f.marks.begin(), f.marks.end(), [](const MarkItem& m) {
-        return m.size > 10 && std::abs(m.x - 80) <= 1 && std::abs(m.y - 240) <= 1;
+    const auto [ex, ey] = pixelOf(f, 5, 15);
+    EXPECT_TRUE(std::any_of(f.marks.begin(), f.marks.end(), [&](const MarkItem& m) {
+        return m.size > 10 && std::abs(m.x - ex) <= 1 && std::abs(m.y - ey) <= 1;
     }));
     app.teachingView = false;
 }
@@ -203,7 +209,7 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
                       "entry: x = 5 at t = 12, the largest t|\n"
                       "y = 12.5 at t = 12 is within [10, 25]|\n"
                       "z = 0 at t = 12 is within [0, 0]|\n"
-                      "Collision at { X = 5.000000;|  Y = 12.500000; Z = 0.000000 }|(+)\n");
+                      "Collision at { X = 5.000000; Y = 12.500000;|  Z = 0.000000 }|(+)\n");
     nextStep(app);
     EXPECT_EQ(app.walkStep, -1);
     // Framed, the box, the start and its arrow head are in view; r puts the view back.
@@ -216,7 +222,7 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
         (app.scene.boxPlanes[4] - framed.view.originY) / framed.view.units};
     EXPECT_TRUE(box[0] < 640 && box[1] < 480);
     resetView(app);
-    EXPECT_EQ(currentView(app).units, 30.0 / 480);
+    EXPECT_EQ(currentView(app).units, 30.0 / 330) << "the picture over the line of t";
     // Narrower, a name keeps its value and a bracket stays whole.
     std::string narrow;
     for (const TextItem& text : steps(teach("--start 20 30 --dir 0.3 -1", 330, 480))) {
@@ -252,37 +258,43 @@ TEST(Layout, TheTeachingViewFollowsTheLearner) {
     app.teachingView = false;
 }
 
-// The slab view's bars as data, for a ray in every direction: each axis's interval of t
-// along the ray in its colour, x on one side of the ray and y on the other, and the overlap
-// on the ray itself.
+// The slab view's bars as data, for a ray in every direction: where the number line of t is
+// shown, it holds the intervals and the picture none; in a window too short for it, each
+// axis's interval lies on the ray in its colour, x wider than y and the overlap narrowest,
+// and an arrow marks where one runs on out of the window.
 TEST(Layout, TheSlabBars) {
     const char* const rays[] = {"--start 0 12 --dir 1 0",    "--start 25 12 --dir -1 0",
                                 "--start 10 5 --dir 0 1",    "--start 10 28 --dir 0 -1",
                                 "--start 0 5 --dir 1 1",     "--start 25 28 --dir -1 -1",
                                 "--start 25 5 --dir -1 0.8", "--start 0 28 --dir 1 -0.9"};
-    for (const char* line : rays) {
-        const FrameLayout f = teach(line + std::string(" --method slab"));
-        const double sx = f.start.x;
-        const double sy = f.start.y;
+    // Each bar's green (which axis) with its width, on the ray; the arrows' strokes by green.
+    const auto bars = [](const FrameLayout& f) {
+        std::map<float, float> widths;
+        std::map<float, int> strokes;
         const double dx = app.scene.rayDir[0];
         const double dy = app.scene.rayDir[1];
-        // Each bar's colour, and which side of the ray it lies on: -1, 0 (on it) or 1.
-        std::vector<std::pair<float, int>> bars;
         for (const LineItem& l : f.lines) {
-            const double side = dx * (l.y0 - sy) - dy * (l.x0 - sx);
+            const double off = dx * (l.y0 - f.start.y) - dy * (l.x0 - f.start.x);
             const double along = dx * (l.y1 - l.y0) - dy * (l.x1 - l.x0);
-            if (l.width == 3.0f && std::abs(along) < 1e-6) {
-                bars.emplace_back(l.colour.g, std::abs(side) < 1 ? 0 : side > 0 ? 1 : -1);
+            if (l.width == 2.0f) {
+                ++strokes[l.colour.g];
+            } else if (l.width > 1.0f && std::abs(along) < 1e-6 && std::abs(off) < 1) {
+                widths[l.colour.g] = l.width;
             }
         }
-        const auto sideOf = [&](float green) {
-            const auto bar = std::find_if(bars.begin(), bars.end(),
-                                          [&](const auto& b) { return b.first == green; });
-            return bar == bars.end() ? 2 : bar->second;
-        };
-        EXPECT_EQ(std::tuple(sideOf(0.55f), sideOf(0.75f), sideOf(1.0f)), std::tuple(1, -1, 0))
+        return std::pair(widths, strokes);
+    };
+    for (const char* line : rays) {
+        EXPECT_TRUE(bars(teach(line + std::string(" --method slab"))).first.empty()) << line;
+        const FrameLayout f = teach(line + std::string(" --method slab"), 640, 340);
+        EXPECT_FALSE(f.band);
+        EXPECT_EQ(bars(f).first, (std::map<float, float>{{0.55f, 9}, {0.75f, 6}, {1.0f, 3}}))
             << line;
     }
+    // x ends beyond the right edge, y never ends, nor does the overlap on the right.
+    const FrameLayout wide =
+        teach("--method slab --box 5 10 100 25 --start 0 12 --dir 1 0", 640, 340);
+    EXPECT_EQ(bars(wide).second, (std::map<float, int>{{0.55f, 2}, {0.75f, 4}, {1.0f, 2}}));
     app.teachingView = false;
 }
 
@@ -290,24 +302,25 @@ TEST(Layout, TheSlabBars) {
 // the steps take, what a failing check looks like, and what the wheel and the arrow head do.
 TEST(Layout, TheDetailsALearnerReads) {
     const FrameLayout start = teach("");
-    // The entry plane's label lies right of its line at x = 5 (80 px), inside the box.
+    // The entry plane's label lies right of its line at x = 5, inside the box.
     const auto label = std::find_if(start.teachingTexts.begin(), start.teachingTexts.end(),
                                     [](const TextItem& t) { return t.text == "x = 5, t = 12"; });
     ASSERT_NE(label, start.teachingTexts.end());
-    EXPECT_GE(label->box.x0, 80);
+    EXPECT_GE(label->box.x0, pixelOf(start, 5, 0)[0]);
     // Walked, a failing check's mark is red: y = 5 at t = 5 is not within [10, 25].
     teach("--start 0 5 --dir 1 0");
     int red = 0;
     for (app.walkStep = 0; app.walkStep < 8; ++app.walkStep) {
-        for (const MarkItem& mark : laidOut().marks) {
+        for (const MarkItem& mark : pictureMarks(laidOut())) {
             red += mark.colour.r == 1 && mark.colour.g < 0.5f && mark.colour.b < 0.5f ? 1 : 0;
         }
     }
     EXPECT_EQ(red, 1);
     // Where both sides of the box have room, the steps take the wider one: here the right.
-    for (const TextItem& text :
-         teach("--box 30 10 32 25 --start 0 12 --dir 1 0", 1400, 480).teachingTexts) {
-        EXPECT_TRUE(text.role != TEXT_STEP || text.box.x0 >= 512) << text.text;
+    const FrameLayout narrowBox = teach("--box 30 10 32 25 --start 0 12 --dir 1 0", 1400, 480);
+    for (const TextItem& text : narrowBox.teachingTexts) {
+        EXPECT_TRUE(text.role != TEXT_STEP || text.box.x0 >= pixelOf(narrowBox, 32, 0)[0])
+            << text.text;
     }
     // The wheel keeps the scene point under the pointer where it is, off the middle row too.
     teach("");
@@ -316,8 +329,9 @@ TEST(Layout, TheDetailsALearnerReads) {
         return std::array{v.originX + x * v.units, v.originY + (app.windowHeight - y) * v.units};
     };
     const auto point = under(100, 50);
+    const double units = currentView(app).units;
     EXPECT_TRUE(pressPointer(app, 4, true, 100, 50));
-    EXPECT_NE(currentView(app).units, 30.0 / 480);
+    EXPECT_NE(currentView(app).units, units);
     EXPECT_EQ(under(100, 50), point);
     // Aimed by its arrow head, a direction once normalised is the direction as given.
     const FrameLayout aimed = teach("--dir 3 4");

@@ -161,7 +161,7 @@ TEST(Program, Snapshots) {
     EXPECT_TRUE(hasText(readPng(slurp(inside)), 400, 34, "start point is inside box.", YELLOW));
     EXPECT_EQ(fs::status(inside).permissions(), fs::perms(0644)) << "as any new file, umask 022";
     EXPECT_EQ(std::get<0>(run("--explain --start 10 20 --snapshot " + inside)), 0);
-    EXPECT_TRUE(hasText(readPng(slurp(inside)), 252, 409, "x: start 10 is within [5, 15]:",
+    EXPECT_TRUE(hasText(readPng(slurp(inside)), 177, 409, "x: start 10 is within [5, 15]:",
                         STEPS)); // the teaching view's steps
     // Without a window on screen: a screen too small to show it, and a window kept iconic.
     const std::string small = "timeout 20 xvfb-run -a -s '-screen 0 400x300x24' " RAYBOX_PROGRAM;

@@ -85,7 +85,7 @@ TEST(Frame, Scenes) {
             // A miss asks for the next frame and the idle reset; the others ask for nothing.
             EXPECT_EQ(redisplays > before, desktop.state.lastResult == RAY_MISS);
             EXPECT_EQ(idleCallback == onMissIdle, desktop.state.lastResult == RAY_MISS);
-            if (plain[0] == '\0') {
+            if (options.empty()) {
                 // The shorter side shows 30 units, 16 px a unit either way: box (5, 10)-(15, 25)
                 // with red, green, blue and yellow corners from the bottom left.
                 EXPECT_EQ(pure(f.at(83, 163)), RED);
@@ -125,17 +125,18 @@ TEST(Frame, Scenes) {
 
 // The teaching view: a scene, the plane selected, and a pixel or a text expected there.
 const std::tuple<const char*, int, int, int, const char*, std::uint32_t> TEACHING[] = {
-    {"", PLANE_NONE, 80, 440, "", WHITE}, // the entry plane x = 5, across the view
-    {"", PLANE_NONE, 84, 204, "", WHITE}, // the entry point, standing out
-    {"", PLANE_NONE, 84, 72, "x = 5, t = 12", WHITE},
-    {"", PLANE_NONE, 252, 409, "x: start -1 is below minX 5:", STEPS},
-    {"--start 3 6 --dir 1 0", PLANE_NONE, 52, 96, "", CYAN},   // the start dot
-    {"--start 3 6 --dir 1 0", PLANE_NONE, 90, 96, "", CYAN},   // the arrow head
-    {"--start 3 6 --dir 1 0", PLANE_NONE, 84, 99, "", CYAN},   // its crossing of x = 5
-    {"--start 3 6 --dir 1 0", PLANE_TOP, 160, 401, "", WHITE}, // the selected plane
+    // Over the number line of t the picture is 330 px high, 11 px a unit from y = 150 up.
+    {"", PLANE_NONE, 55, 440, "", WHITE}, // the entry plane x = 5, across the view
+    {"", PLANE_NONE, 59, 291, "", WHITE}, // the entry point, standing out
+    {"", PLANE_NONE, 59, 154, "x = 5, t = 12", WHITE},
+    {"", PLANE_NONE, 177, 409, "x: start -1 is below minX 5:", STEPS},
+    {"--start 3 6 --dir 1 0", PLANE_NONE, 36, 216, "", CYAN},  // the start dot
+    {"--start 3 6 --dir 1 0", PLANE_NONE, 75, 216, "", CYAN},  // the arrow head
+    {"--start 3 6 --dir 1 0", PLANE_NONE, 57, 218, "", CYAN},  // its crossing of x = 5
+    {"--start 3 6 --dir 1 0", PLANE_TOP, 110, 425, "", WHITE}, // the selected plane
     // Over the box, a label on its black plate: below its first letter's baseline, black.
-    {"--box 0 0 40 30 --start -1 12 --dir 1 0", PLANE_NONE, 4, 72, "x = 0, t = 1", WHITE},
-    {"--box 0 0 40 30 --start -1 12 --dir 1 0", PLANE_NONE, 5, 69, "", 0},
+    {"--box 0 0 40 30 --start -1 12 --dir 1 0", PLANE_NONE, 4, 154, "x = 0, t = 1", WHITE},
+    {"--box 0 0 40 30 --start -1 12 --dir 1 0", PLANE_NONE, 5, 151, "", 0},
 };
 
 TEST(Frame, TeachingView) {

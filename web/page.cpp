@@ -126,6 +126,13 @@ std::string query() {
     return query;
 }
 
+// The part of the scene the picture shows: its bottom-left corner and units a pixel.
+std::string viewJson(const View& view) {
+    char text[96];
+    std::snprintf(text, sizeof text, "[%.17g,%.17g,%.17g]", view.originX, view.originY, view.units);
+    return text;
+}
+
 } // namespace
 
 extern "C" {
@@ -218,7 +225,7 @@ EMSCRIPTEN_KEEPALIVE int webFrame(int paint) {
 // lines, box, steps with the walk's current one, and where the methods disagree), the
 // controls' state (the selected plane, -1 for none; the walk's step count; the teaching
 // view; the slab test; whether a console question waits), the fields' values and the link's
-// query.
+// query; the part of the scene the picture shows.
 EMSCRIPTEN_KEEPALIVE const char* webShown() {
     const AppState& state = page.state;
     const FrameWords words = frameWords(state);
@@ -237,7 +244,7 @@ EMSCRIPTEN_KEEPALIVE const char* webShown() {
         ",\"waiting\":" + (page.dialogue.which != 0 ? "true" : "false") + ",\"fields\":" +
         json({shortest(scene.rayStart[0]), shortest(scene.rayStart[1]), shortest(dir[0]),
               shortest(dir[1]), shortest(b[0]), shortest(b[1]), shortest(b[3]), shortest(b[4])}) +
-        ",\"query\":" + json(query()) + "}");
+        ",\"query\":" + json(query()) + ",\"view\":" + viewJson(currentView(state)) + "}");
 }
 
 // What the console wrote since the last call, for the page's console panel.

@@ -1,7 +1,8 @@
 // Paints a frame's layout in the order app/layout.h gives: the box and the teaching view's
 // lines with WebGL (lines as quads of their width: WebGL draws lines one pixel wide at
-// most); then on the page's text canvas over it, the segment, the teaching view's texts on
-// their plates, the marks and handles, and the frame's own texts.
+// most); then on the page's text canvas over it, the segment, the number line of t on its
+// plate, the teaching view's texts on their plates, the marks and handles, and the frame's
+// own texts.
 #include "web/webgl_painter.h"
 
 #include <GLES2/gl2.h>
@@ -193,13 +194,21 @@ void paintWebFrame(const WebPainter& painter, const FrameLayout& frame) {
         fillLine(frame.segmentFrom[0], frame.segmentFrom[1], frame.segmentTo[0], frame.segmentTo[1],
                  frame.segmentWidth, {1, 1, 0});
     }
-    for (const TextItem& text : frame.teachingTexts) {
-        const PixelBox& b = text.box;
+    const auto fillPlate = [](const PixelBox& b) {
         const float plate[] = {static_cast<float>(b.x0), static_cast<float>(b.y0),
                                static_cast<float>(b.x1), static_cast<float>(b.y0),
                                static_cast<float>(b.x1), static_cast<float>(b.y1),
                                static_cast<float>(b.x0), static_cast<float>(b.y1)};
         fillPolygon(plate, 4, 0, 0, 0);
+    };
+    if (frame.band) {
+        fillPlate(frame.bandBox);
+        for (const LineItem& line : frame.bandLines) {
+            fillLine(line.x0, line.y0, line.x1, line.y1, line.width, line.colour);
+        }
+    }
+    for (const TextItem& text : frame.teachingTexts) {
+        fillPlate(text.box);
         write(text);
     }
     std::for_each(frame.marks.begin(), frame.marks.end(), fillMark);

@@ -59,13 +59,15 @@ test('keys, drags, the menu and both dialogues work as on the desktop', async ()
 });
 
 test('the teaching view: its handles, by mouse and by touch, and its keys', async () => {
+  // Over the line of t, the picture shows 11 px a unit from y = 150 up: the start at (33, 264)
+  // from the top left, 7 units to go 77 px.
   const page = await open('?explain&start=3,6&dir=1,0');
-  await drag(page, 'left', [48, 384], [160, 384]);
+  await drag(page, 'left', [33, 264], [110, 264]);
   assert.equal(await query(page), 'start=10,6&dir=1,0&box=5,10,15,25&explain');
   // A finger on the arrow head, drawn larger for it, aims the ray straight up.
   const box = await page.locator('#scene').boundingBox();
-  await finger(page, [['down', box.x + 230, box.y + 384], ['move', box.x + 180, box.y + 300],
-    ['move', box.x + 160, box.y + 284], ['up']]);
+  await finger(page, [['down', box.x + 180, box.y + 264], ['move', box.x + 130, box.y + 200],
+    ['move', box.x + 110, box.y + 184], ['up']]);
   assert.equal(await query(page), 'start=10,6&dir=0,1&box=5,10,15,25&explain');
   const before = await frames(page);
   await page.keyboard.press('n');

@@ -78,6 +78,27 @@ test('the page answers as --print --explain does, for three hundred scenes', asy
   }
 });
 
+// The number line of t: on each of its rows, x's, y's and the entry's or the overlap's, the
+// run of the row's colour from its first pixel to its last, past the rows' names.
+test('the number line of t on the page is the window\'s', async () => {
+  const ROWS = [[136, [255, 140, 140]], [120, [128, 191, 255]], [104, [255, 255, 255]]];
+  const runs = (rgba) => ROWS.map(([y, colour]) => {
+    const xs = [...Array(555).keys()].map((x) => x + 85)
+      .filter((x) => at(rgba, x, y).every((c, i) => Math.abs(c - colour[i]) < 40));
+    return xs.length ? [xs[0], xs.at(-1)] : [];
+  });
+  for (const line of ['--explain --method slab', '--explain --method slab --start 0 15 --dir 1 -1',
+    '--explain --method slab --dir -0.5 1', '--explain', '--explain --method exact --start 5 12 --dir 0 1']) {
+    const words = line.split(' ');
+    const page = await open(toQuery(words));
+    const [web, own] = [runs(await picture(page)), runs(await desktop(words))];
+    assert.ok(own.flat().length >= 4, `${line}: ${JSON.stringify(own)}`);
+    own.forEach((run, i) => assert.ok(run.length === web[i].length && run.every((x, j) => Math.abs(x - web[i][j]) <= 2),
+      `${line}: ${JSON.stringify(web)} against ${JSON.stringify(own)}`));
+    await page.close();
+  }
+});
+
 test('?frame frames the teaching view', async () => {
   const [plain, framed] = [await open('?explain'), await open('?explain&frame')];
   assert.notDeepEqual(await picture(plain), await picture(framed));

@@ -105,12 +105,13 @@ export async function desktop(words) {
 // The pixel at (x, y) from the bottom-left corner, as GL counts.
 export const at = (rgba, x, y) => [...rgba.subarray(4 * ((479 - y) * 640 + x), 4 * ((479 - y) * 640 + x) + 3)];
 
-// Where a scene point lies on the page, in CSS pixels of the window: the picture's shorter
-// side shows 30 units in the usual view.
+// Where a scene point lies on the page, in CSS pixels of the window, by the part of the
+// scene the picture shows.
 export async function onPage(page, [x, y]) {
   const box = await page.locator('#scene').boundingBox();
-  const perUnit = box.height / 30;
-  return [box.x + x * perUnit, box.y + box.height - y * perUnit];
+  const [originX, originY, units] = JSON.parse(await call(page, 'webShown')).view;
+  const perUnit = box.width / await page.evaluate(() => view.wide) / units;
+  return [box.x + (x - originX) * perUnit, box.y + box.height - (y - originY) * perUnit];
 }
 
 // A drag with a button from one place to another over two motions, in CSS pixels of the
