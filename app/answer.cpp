@@ -81,6 +81,10 @@ void applyOptions(const Options& options, AppState& state) {
     if (options.hasRay) {
         takeRay(options.ray, scene);
     }
+    if (options.scene != nullptr) {
+        takeScene(*options.scene, scene);
+    }
+    state.predict = options.predict;
     if (options.about) {
         state.aboutShown = 1;
     }

@@ -6,6 +6,7 @@
 #include "app/console.h"
 #include "app/layout.h"
 #include "app/scene.h"
+#include "app/scenes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,6 +117,16 @@ bool pressKey(AppState& state, unsigned char key, std::FILE* console) {
         switchMethod(state);
         return true;
     }
+    if (key == PREDICT_KEY) {
+        state.predict = !state.predict;
+        state.predicted = -1;
+        return true;
+    }
+    if (key == HIT_KEY || key == MISS_KEY || key == INSIDE_KEY) {
+        return predictOutcome(state, key == HIT_KEY    ? RAY_HIT
+                                     : key == MISS_KEY ? RAY_MISS
+                                                       : RAY_INSIDE);
+    }
     if (selectPlaneForKey(state, key) || (state.teachingView && teachingKey(state, key))) {
         return state.teachingView;
     }
@@ -138,6 +149,12 @@ int pickMenuEntry(AppState& state, int value, std::FILE* console) {
         return 0;
     case 'm':
         state.aboutShown = state.aboutShown == 0 ? 1 : 0;
+        return 0;
+    case PREDICT_KEY:
+    case HIT_KEY:
+    case MISS_KEY:
+    case INSIDE_KEY:
+        pressKey(state, static_cast<unsigned char>(value), console);
         return 0;
     case 'p':
     case 'r':

@@ -25,16 +25,28 @@ constexpr MenuEntry MENU_ENTRIES[] = {
     {"about", 'm'},
     {"Help", 'h'},
     {"candidate planes or slab test", 'c'},
+    {"-------------------", ' '},
+    {"predict the outcome, or not", 'o'},
+    {"predict: it hits", '1'},
+    {"predict: it misses", '2'},
+    {"predict: it starts inside", '3'},
 };
 
 // The key, and the menu entry, that turn from the candidate planes to the slab test and back.
 constexpr unsigned char METHOD_KEY = 'c';
 
+// The key, and the menu entry, that turn predicting on and off; the keys that pick an outcome.
+constexpr unsigned char PREDICT_KEY = 'o';
+constexpr unsigned char HIT_KEY = '1';
+constexpr unsigned char MISS_KEY = '2';
+constexpr unsigned char INSIDE_KEY = '3';
+
 // The Escape key's character.
 constexpr unsigned char ESCAPE_KEY = 27;
 
 // A key: w, d, a and s select a plane, h prints help on the console, c turns from one
-// method to the other; in the teaching view n and p walk the steps, Escape shows them all, f
+// method to the other, o turns predicting on and off and 1, 2 and 3 predict a hit, a miss
+// or a start inside; in the teaching view n and p walk the steps, Escape shows them all, f
 // frames the scene and r returns to the usual view. True when the picture changes: only the
 // teaching view shows a selected plane.
 bool pressKey(AppState& state, unsigned char key, std::FILE* console);

@@ -2,6 +2,8 @@
 // always drawn them; the teaching view, when it is on, goes over them.
 #include "app/layout_rooms.h"
 
+#include "app/scenes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -54,7 +56,10 @@ int addStatus(std::vector<TextItem>& texts, int x, int y, const std::string& tex
 // drawn them.
 void Layouter::layoutFrameTexts(const RayTestRecord& record, std::vector<TextItem>& texts) {
     const std::string outcome = outcomeText(record);
-    if (record.result == RAY_HIT) {
+    const bool hidden = outcomeHidden(state);
+    if (hidden) {
+        texts.push_back(textAt(RESULT_X, RESULT_Y, PREDICT_PROMPT, WHITE, TEXT_FRAME));
+    } else if (record.result == RAY_HIT) {
         texts.push_back(textAt(RESULT_X, RESULT_Y, outcome, RED, TEXT_FRAME));
     } else if (record.result == RAY_INSIDE) {
         texts.push_back(textAt(static_cast<int>(state.windowWidth * INSIDE_X_FRACTION), RESULT_Y,
@@ -73,7 +78,7 @@ void Layouter::layoutFrameTexts(const RayTestRecord& record, std::vector<TextIte
         texts.push_back(
             textAt(RESULT_X, ABOUT_Y, "ray-box collision demo by Kestrin", GREEN, TEXT_FRAME));
     }
-    if (record.result != RAY_HIT) {
+    if (record.result != RAY_HIT && !hidden) {
         texts.push_back(textAt(RESULT_X, RESULT_Y, "No Intersection", YELLOW, TEXT_FRAME));
     }
 }
@@ -147,15 +152,18 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
         std::copy(slab.hit, slab.hit + 3, shown.hit);
     }
     layoutBox(frame, region);
-    layoutSegment(frame, shown, region);
+    if (!outcomeHidden(state)) {
+        layoutSegment(frame, shown, region);
+    }
     // A page that shows the frame's own texts beside a picture too small for them.
     std::vector<TextItem> texts;
     layoutFrameTexts(shown, texts);
     if (!state.textsInPage) {
         frame.texts = std::move(texts);
     }
-    frame.teaching = state.teachingView;
-    if (state.teachingView) {
+    // A scene held back for a prediction shows its ray as the teaching view does.
+    frame.teaching = state.teachingView || outcomeHidden(state);
+    if (frame.teaching) {
         layoutTeaching(frame, record, slab);
     }
     return frame;

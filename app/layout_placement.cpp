@@ -2,6 +2,8 @@
 // nothing, and the steps wrapped into the emptier side of the window.
 #include "app/layout_rooms.h"
 
+#include "app/scenes.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -239,6 +241,12 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
         }
         // Each piece with its step, the note's as step -2.
         std::vector<std::pair<std::string, int>> lines;
+        // The verdict on a prediction first, as step -3.
+        const std::string said = verdict(state);
+        for (std::string& piece : said.empty() ? std::vector<std::string>{}
+                                               : wrap(said, static_cast<std::size_t>(width), 2)) {
+            lines.emplace_back(std::move(piece), -3);
+        }
         for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
             // The outcome is the frame's own text, except as the walk's current step.
             if (steps[i].kind != STEP_OUTCOME || i == walk) {
@@ -259,7 +267,8 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
         }
         int y = top;
         for (auto& [line, step] : lines) {
-            const Colour colour = step == -2     ? DISAGREE
+            const Colour colour = step == -3     ? (predictedRightly(state) ? RIGHT : WRONG)
+                                  : step == -2   ? DISAGREE
                                   : walk < 0     ? STEPS
                                   : step == walk ? WHITE
                                                  : DIM_STEPS;

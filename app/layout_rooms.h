@@ -66,6 +66,9 @@ constexpr Colour SLAB_X{1.0f, 0.55f, 0.55f};
 constexpr Colour SLAB_Y{0.5f, 0.75f, 1.0f};
 // The line that says where the two methods disagree.
 constexpr Colour DISAGREE{1.0f, 0.6f, 0.2f};
+// A prediction confirmed, or corrected.
+constexpr Colour RIGHT{0.4f, 1.0f, 0.4f};
+constexpr Colour WRONG{1.0f, 0.45f, 0.45f};
 
 const char* const KEYS = "w d a s: plane  n p Esc: steps  f r: view  c: method  h: help";
 const char* const ENLARGE = "enlarge the window to see the steps";
@@ -140,7 +143,7 @@ struct Layouter {
     [[nodiscard]] View usualView() const;
     // The outcome, the ray's start and direction in red near the top, the about line when it
     // is on, and "No Intersection" again last unless the ray hits, as the frame has always
-    // drawn them.
+    // drawn them; where the outcome is held back for a prediction, how to predict it.
     void layoutFrameTexts(const RayTestRecord& record, std::vector<TextItem>& texts);
     // The box whole when it lies within the region, else cut to it; in pixels in a moved view.
     void layoutBox(FrameLayout& frame, const Rect& region);
@@ -155,8 +158,8 @@ struct Layouter {
     std::vector<Step> sceneSteps();
     // The steps, wrapped, on the emptier side of the box between the status lines and the
     // about line: left of the box when there is more room there, over the whole width when
-    // neither side has a readable column; under them, the note, if any. When they do not
-    // fit, a line asks for more room.
+    // neither side has a readable column; over them the verdict on a prediction, and under
+    // them the note, if any. When they do not fit, a line asks for more room.
     void layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, int walk,
                      const std::string& note);
     // The ray's handles: the start dot and the arrow head, where they lie near the window.

@@ -2,9 +2,12 @@
 // ray's guide, the marks where it crosses them, the selected edge, the handles and the steps.
 #include "app/layout_rooms.h"
 
+#include "app/scenes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <utility>
@@ -240,19 +243,35 @@ void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
     const int walk = state.walkStep < static_cast<int>(steps.size()) ? state.walkStep : -1;
     const Step* current = walk >= 0 ? &steps[static_cast<std::size_t>(walk)] : nullptr;
     const Scene& scene = state.scene;
+    // Held back for a prediction: the steps, the line of t and what the picture says of them.
+    const bool hidden = outcomeHidden(state);
     if (!state.textsInPage) {
-        layoutSteps(frame, steps, walk,
-                    disagreement(state.method, &scene.boxPlanes[0], &scene.boxPlanes[3],
-                                 scene.rayStart, scene.rayDir));
+        if (!hidden) {
+            layoutSteps(frame, steps, walk,
+                        disagreement(state.method, &scene.boxPlanes[0], &scene.boxPlanes[3],
+                                     scene.rayStart, scene.rayDir));
+        }
         frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
     }
     std::vector<PixelBox> taken = textBoxes(frame);
-    layoutBand(frame, record, slab, current, taken);
+    if (!hidden) {
+        layoutBand(frame, record, slab, current, taken);
+    } else if (bandPlace(state).shown) {
+        frame.band = true;
+        frame.bandBox = bandPlace(state).box;
+        const char* const later = "the line of t shows once you predict";
+        frame.teachingTexts.push_back(textAt(
+            static_cast<int>(frame.bandBox.x0 + frame.bandBox.x1) / 2 -
+                static_cast<int>(std::strlen(later)) * CHAR_PIXELS / 2,
+            static_cast<int>(frame.bandBox.y0 + frame.bandBox.y1) / 2 - 4, later, GREY, TEXT_BAND));
+    }
     if (frame.band) {
         taken.push_back(frame.bandBox);
     }
     std::vector<LineItem> lines;
-    if (state.method.kind != METHOD_CANDIDATE) {
+    if (hidden) {
+        // Only the ray and the box, until the prediction.
+    } else if (state.method.kind != METHOD_CANDIDATE) {
         layoutSlab(frame, slab, current, lines, taken);
     } else {
         layoutMarks(frame, record, current, taken);

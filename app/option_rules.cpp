@@ -15,14 +15,24 @@ template <typename... Parts> Options refuse(Options& options, const Parts&... wh
 // The scene's own options and the window's, each with its word.
 std::pair<bool, const char*> sceneOptions(const Options& options, int k) {
     const std::pair<bool, const char*> all[] = {
-        {options.print, "'--print'"},    {!options.snapshot.empty(), "'--snapshot'"},
-        {options.about, "'--about'"},    {options.explain, "'--explain'"},
-        {options.hasStart, "'--start'"}, {options.hasDir, "'--dir'"},
-        {options.hasBox, "'--box'"},     {options.hasRay, "'--ray'"},
-        {options.frame, "'--frame'"},    {options.step > 0, "'--step'"},
+        {options.print, "'--print'"},
+        {!options.snapshot.empty(), "'--snapshot'"},
+        {options.about, "'--about'"},
+        {options.explain, "'--explain'"},
+        {options.hasStart, "'--start'"},
+        {options.hasDir, "'--dir'"},
+        {options.hasBox, "'--box'"},
+        {options.hasRay, "'--ray'"},
+        {options.frame, "'--frame'"},
+        {options.step > 0, "'--step'"},
+        {options.scene != nullptr, "'--scene'"},
+        {options.predict, "'--predict'"},
     };
     return all[k];
 }
+
+// How many options sceneOptions knows.
+constexpr int SCENE_OPTIONS = 12;
 
 // --corpus and --methods answer alone.
 Options refuseAlone(Options& options, const std::string& glutOption) {
@@ -35,7 +45,7 @@ Options refuseAlone(Options& options, const std::string& glutOption) {
         {options.jobs > 0 || options.differ || options.classes, "an option of --rays"},
         {!glutOption.empty(), "a window's option"},
     };
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < SCENE_OPTIONS; ++k) {
         if (sceneOptions(options, k).first) {
             return refuse(options, "option '", alone, "' cannot go with ",
                           sceneOptions(options, k).second);
@@ -54,7 +64,7 @@ Options refuseAlone(Options& options, const std::string& glutOption) {
 Options refuseRays(Options& options, const std::string& glutOption) {
     const bool one = options.line > 0;
     const bool judging = !options.compare.empty();
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < SCENE_OPTIONS; ++k) {
         const auto [given, word] = sceneOptions(options, k);
         const bool allowed = one && (k == 0 || k == 3); // --print and --explain
         if (given && !allowed) {
@@ -115,8 +125,13 @@ Options refuseCombinations(Options& options, const std::string& glutOption) {
             return refuse(options, "option '", word, "' needs '--rays'");
         }
     }
-    if (options.hasRay && (options.hasStart || options.hasDir || options.hasBox)) {
-        return refuse(options, "option '--ray' cannot go with '--start', '--dir' or '--box'");
+    for (const auto& [given, word] :
+         {std::pair{options.hasRay, "--ray"}, std::pair{options.scene != nullptr, "--scene"}}) {
+        if (given && (options.hasStart || options.hasDir || options.hasBox ||
+                      (options.hasRay && options.scene != nullptr))) {
+            return refuse(options, "option '", word,
+                          "' cannot go with '--start', '--dir', '--box', '--ray' or '--scene'");
+        }
     }
     // The walk and the framed view belong to the teaching view in the window.
     for (const auto& [given, word] :
@@ -128,8 +143,9 @@ Options refuseCombinations(Options& options, const std::string& glutOption) {
     if (!options.print) {
         return options;
     }
-    if (!options.snapshot.empty()) {
-        return refuse(options, "option '--snapshot' cannot go with '--print'");
+    if (!options.snapshot.empty() || options.predict) {
+        return refuse(options, "option '", options.predict ? "--predict" : "--snapshot",
+                      "' cannot go with '--print'");
     }
     if (options.about) {
         return refuse(options, "option '--about' cannot go with '--print': there is no window "

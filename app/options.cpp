@@ -22,11 +22,11 @@ int glutOptionValues(const std::string& word) {
 }
 
 // The program's own option words.
-constexpr const char* OWN[] = {"--start",   "--dir",     "--box",       "--about", "--snapshot",
-                               "--print",   "--explain", "--frame",     "--step",  "--help",
-                               "--version", "--method",  "--methods",   "--ray",   "--rays",
-                               "--jobs",    "--differ",  "--classes",   "--line",  "--corpus",
-                               "--compare", "--columns", "--inside-as", "--ulps",  "--expect"};
+constexpr const char* OWN[] = {
+    "--start",   "--dir",       "--box",    "--about",   "--snapshot", "--print",   "--explain",
+    "--frame",   "--step",      "--help",   "--version", "--method",   "--methods", "--ray",
+    "--rays",    "--jobs",      "--differ", "--classes", "--line",     "--corpus",  "--compare",
+    "--columns", "--inside-as", "--ulps",   "--expect",  "--scene",    "--predict"};
 
 // Whether a word is one of the program's or GLUT's option words.
 bool isOptionWord(const std::string& word) {
@@ -131,6 +131,13 @@ bool takeValues(Options& options, const std::string& word, int argc, const char*
         return found != std::end(said) ||
                refuse(options, "option '--inside-as' needs hit, miss or inside, not '",
                       shownWord(value), "'");
+    }
+    if (word == "--scene") {
+        i += i + 1 < argc ? 1 : 0;
+        options.scene = findScene(next);
+        return options.scene != nullptr ||
+               refuse(options, "option '--scene' needs a scene's name (", sceneNames(), "), not '",
+                      shownWord(next), "'");
     }
     if (word == "--columns") {
         options.columns = next;
@@ -264,6 +271,7 @@ Options parseOptions(int argc, const char* const* argv) {
         options.about = options.about || word == "--about";
         options.print = options.print || word == "--print";
         options.explain = options.explain || word == "--explain";
+        options.predict = options.predict || word == "--predict";
         options.frame = options.frame || word == "--frame";
         options.hasStart = options.hasStart || word == "--start";
         options.hasDir = options.hasDir || word == "--dir";

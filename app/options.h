@@ -1,6 +1,7 @@
 // The program's command line: a scene to start on, a snapshot to take, or the usage text.
 #pragma once
 
+#include "app/scenes.h"
 #include "app/shown_word.h"
 #include "app/state.h"
 
@@ -29,10 +30,12 @@ struct Options {
     bool help = false;
     bool version = false;
     bool about = false;
-    bool print = false;   // answer on standard output, with no window
-    bool explain = false; // with print, the test's steps before the answer
-    bool frame = false;   // the teaching view framed on the scene
-    int step = 0;         // the teaching view's walk at this step, from 1; 0 for all steps
+    bool print = false;                // answer on standard output, with no window
+    bool explain = false;              // with print, the test's steps before the answer
+    bool predict = false;              // the outcome held back until the learner has predicted it
+    const NamedScene* scene = nullptr; // --scene NAME
+    bool frame = false;                // the teaching view framed on the scene
+    int step = 0; // the teaching view's walk at this step, from 1; 0 for all steps
     bool hasStart = false;
     bool hasDir = false;
     bool hasBox = false;

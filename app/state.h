@@ -29,6 +29,11 @@ struct AppState {
     // The method shown, and the one the method key turns to from the candidate planes.
     Method method{};
     Method otherMethod{METHOD_SLAB, {}};
+    // Predict: the outcome held back until the learner picks one (a RayTestResult, -1
+    // before the pick) for the scene as it was then.
+    bool predict = false;
+    int predicted = -1;
+    Scene predictedFor{};
     // The teaching view's own view, once framed or zoomed.
     bool viewMoved = false;
     View movedView{};

@@ -25,6 +25,10 @@ void printUsage(std::FILE* out) {
                "                             unit length when a component lies outside [-1, 1]\n"
                "  --box MINX MINY MAXX MAXY  the box's left, bottom, right and top planes\n"
                "                             (default 5 10 15 25); crossed planes are allowed\n"
+               "  --scene NAME               start on a named scene: hit, miss, inside,\n"
+               "                             along-face, graze-edge, corner, crossed,\n"
+               "                             face-along, face-in or rounding\n"
+               "  --predict                  hold the outcome back until it is predicted\n"
                "  --about                    start with the about line shown\n"
                "  --snapshot FILE.png        draw the first frame, save it as a PNG, print\n"
                "                             FILE.png and exit (needs a display)\n"
@@ -74,15 +78,16 @@ void printUsage(std::FILE* out) {
                "Keys in the window: w, d, a and s select the top, bottom, left or right plane,\n"
                "and the arrow keys move it as a drag of one pixel would (ten with Shift);\n"
                "h prints help on the console; c turns from the candidate planes to the slab\n"
-               "test and back. With --explain also: n and p walk the steps one at a time,\n"
-               "Escape shows them all; f frames the scene, r returns to the usual view; the\n"
-               "wheel zooms about the pointer.\n"
+               "test and back; o turns predicting on and off, and 1, 2 and 3 predict a hit, a\n"
+               "miss or a start inside. With --explain also: n and p walk the steps one at a\n"
+               "time, Escape shows them all; f frames the scene, r returns to the usual\n"
+               "view; the wheel zooms about the pointer.\n"
                "Drag with the left or middle button to move the selected plane: 25 pixels move\n"
                "it one unit; upwards raises top and bottom, rightwards moves left and right to\n"
                "the right. Planes may cross.\n"
                "The right button opens the menu: select a plane, change the ray's start point\n"
                "or direction (both asked for on the console), toggle the about line, print\n"
-               "help.\n",
+               "help, turn to the other method, predict.\n",
                out);
 }
 

@@ -3,13 +3,16 @@
 
 #include "app/layout.h"
 #include "app/scene.h"
+#include "app/scenes.h"
 #include "core/explain.h"
 
 FrameWords frameWords(const AppState& state) {
     const Scene& scene = state.scene;
     const Answer answer = sceneAnswer(scene, state.method);
     FrameWords words;
-    words.outcome = outcomeOf(answer.result, answer.hit);
+    const bool hidden = outcomeHidden(state);
+    words.outcome = hidden ? PREDICT_PROMPT : outcomeOf(answer.result, answer.hit);
+    words.verdict = verdict(state);
     words.status = {statusText("ray start", scene.rayStart), statusText("ray dir", scene.rayDir)};
     if (state.aboutShown == 1) {
         words.status.emplace_back("ray-box collision demo by Kestrin");
@@ -17,7 +20,7 @@ FrameWords frameWords(const AppState& state) {
     const float* b = scene.boxPlanes;
     words.box = "box: x from " + shortest(b[0]) + " to " + shortest(b[3]) + ", y from " +
                 shortest(b[1]) + " to " + shortest(b[4]);
-    if (state.teachingView) {
+    if (state.teachingView && !hidden) {
         const float* lo = &b[0];
         const float* hi = &b[3];
         for (Step& step : methodSteps(state.method, lo, hi, scene.rayStart, scene.rayDir,

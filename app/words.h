@@ -8,7 +8,8 @@
 #include <vector>
 
 struct FrameWords {
-    // The outcome as the picture writes it, for the method shown.
+    // The outcome as the picture writes it, for the method shown; how to predict it while it
+    // is held back.
     std::string outcome;
     // The status lines, whole, and the about line when it is shown.
     std::vector<std::string> status;
@@ -19,6 +20,8 @@ struct FrameWords {
     std::vector<std::string> steps;
     int current = -1;
     std::string disagreement;
+    // The learner's prediction confirmed or corrected, once it is revealed.
+    std::string verdict;
 };
 
 FrameWords frameWords(const AppState& state);

@@ -1,6 +1,7 @@
 // The number line of t as data, without a display: every bar and mark where the test's record
 // puts its t, as the line's own labelled ticks read it, for every method in random scenes;
-// the walk's colours; the band's place at several sizes, and left out where it does not fit.
+// the walk's colours; the band's place at several sizes, and left out where it does not fit;
+// the slab bars the picture shows instead where it is.
 #include "tests/app_support.h"
 
 #include <gtest/gtest.h>
@@ -224,6 +225,46 @@ TEST(NumberLine, ItsPlace) {
         }
     }
     app = AppState{};
+}
+
+// The slab view's bars as data, for a ray in every direction: where the number line of t is
+// shown, it holds the intervals and the picture none; in a window too short for it, each
+// axis's interval lies on the ray in its colour, x wider than y and the overlap narrowest,
+// and an arrow marks where one runs on out of the window.
+TEST(Layout, TheSlabBars) {
+    const char* const rays[] = {"--start 0 12 --dir 1 0",    "--start 25 12 --dir -1 0",
+                                "--start 10 5 --dir 0 1",    "--start 10 28 --dir 0 -1",
+                                "--start 0 5 --dir 1 1",     "--start 25 28 --dir -1 -1",
+                                "--start 25 5 --dir -1 0.8", "--start 0 28 --dir 1 -0.9"};
+    // Each bar's green (which axis) with its width, on the ray; the arrows' strokes by green.
+    const auto bars = [](const FrameLayout& f) {
+        std::map<float, float> widths;
+        std::map<float, int> strokes;
+        const double dx = app.scene.rayDir[0];
+        const double dy = app.scene.rayDir[1];
+        for (const LineItem& l : f.lines) {
+            const double off = dx * (l.y0 - f.start.y) - dy * (l.x0 - f.start.x);
+            const double along = dx * (l.y1 - l.y0) - dy * (l.x1 - l.x0);
+            if (l.width == 2.0f) {
+                ++strokes[l.colour.g];
+            } else if (l.width > 1.0f && std::abs(along) < 1e-6 && std::abs(off) < 1) {
+                widths[l.colour.g] = l.width;
+            }
+        }
+        return std::pair(widths, strokes);
+    };
+    for (const char* line : rays) {
+        EXPECT_TRUE(bars(teach(line + std::string(" --method slab"))).first.empty()) << line;
+        const FrameLayout f = teach(line + std::string(" --method slab"), 640, 340);
+        EXPECT_FALSE(f.band);
+        EXPECT_EQ(bars(f).first, (std::map<float, float>{{0.55f, 9}, {0.75f, 6}, {1.0f, 3}}))
+            << line;
+    }
+    // x ends beyond the right edge, y never ends, nor does the overlap on the right.
+    const FrameLayout wide =
+        teach("--method slab --box 5 10 100 25 --start 0 12 --dir 1 0", 640, 340);
+    EXPECT_EQ(bars(wide).second, (std::map<float, int>{{0.55f, 2}, {0.75f, 4}, {1.0f, 2}}));
+    app.teachingView = false;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // Keys, drags, fingers and menu picks as every front end hands them over, with no window.
 #include "app/controls.h"
+#include "app/scenes.h"
+#include "app/words.h"
 #include "tests/app_support.h"
 
 #include <gtest/gtest.h>
@@ -203,6 +205,79 @@ TEST(Controls, AFingerTakesTheNearestWithinReach) {
                                                                                    : "nothing";
         EXPECT_EQ(what, moved) << line << " at " << x << ", " << y;
     }
+}
+
+// Each named scene is what its name says, by each method: the two where the float methods
+// part, and the one where rounding decides against the exact answer.
+TEST(Scenes, WhatTheirNamesSay) {
+    const std::tuple<const char*, int, int, int> scenes[] = {
+        {"hit", RAY_HIT, RAY_HIT, RAY_HIT},
+        {"miss", RAY_MISS, RAY_MISS, RAY_MISS},
+        {"inside", RAY_INSIDE, RAY_INSIDE, RAY_INSIDE},
+        {"along-face", RAY_HIT, RAY_MISS, RAY_HIT},
+        {"graze-edge", RAY_HIT, RAY_HIT, RAY_HIT},
+        {"corner", RAY_HIT, RAY_HIT, RAY_HIT},
+        {"crossed", RAY_HIT, RAY_HIT, RAY_MISS},
+        {"face-along", RAY_INSIDE, RAY_MISS, RAY_INSIDE},
+        {"face-in", RAY_INSIDE, RAY_HIT, RAY_INSIDE},
+        {"rounding", RAY_HIT, RAY_HIT, RAY_MISS},
+    };
+    const std::string help = writtenBy(printUsage);
+    ASSERT_EQ(std::size(scenes), std::size(NAMED_SCENES));
+    for (const auto& [name, candidate, slab, exact] : scenes) {
+        app = AppState{};
+        applyOptions(parse(std::string("--scene ") + name), app);
+        EXPECT_EQ(sceneNamed(app.scene), findScene(name));
+        const int outcomes[] = {candidate, slab, exact};
+        for (const MethodKind kind : {METHOD_CANDIDATE, METHOD_SLAB, METHOD_EXACT}) {
+            EXPECT_EQ(sceneAnswer(app.scene, {kind, {}}).result, outcomes[kind]) << name << kind;
+        }
+        EXPECT_NE(help.find(name), std::string::npos) << "--help names " << name;
+    }
+}
+
+// Predicting: before the pick nothing tells the outcome, in the picture or in words; a pick
+// reveals it at the walk's first step and is confirmed or corrected; a changed scene is held
+// back again. Keys 1, 2 and 3 do nothing unless something is held back.
+TEST(Scenes, PredictThenSee) {
+    teach("--scene face-in --predict", 640, 480);
+    app.teachingView = false;
+    const auto nothingTold = [](const FrameLayout& f) {
+        std::string said;
+        for (const TextItem& text : f.texts) {
+            said += text.text;
+        }
+        const FrameWords words = frameWords(app);
+        return said.find("predict:") != std::string::npos && !f.segment &&
+               textsOf(f, TEXT_STEP).empty() && textsOf(f, TEXT_BAND).size() <= 1 &&
+               pictureMarks(f).empty() && words.outcome.rfind("predict:", 0) == 0 &&
+               words.steps.empty() && words.disagreement.empty() && words.verdict.empty();
+    };
+    EXPECT_TRUE(nothingTold(laidOut()));
+    EXPECT_TRUE(laidOut().startDot) << "the ray is shown";
+    app.teachingView = true;
+    EXPECT_TRUE(nothingTold(laidOut()));
+    const std::tuple<unsigned char, const char*, bool> picks[] = {
+        {'1', "You said hit, but it starts inside.", false},
+        {'3', "You said inside, and it starts inside.", true},
+    };
+    for (const auto& [key, said, right] : picks) {
+        EXPECT_TRUE(nothingTold(laidOut()));
+        EXPECT_TRUE(pressKey(app, key, stdout));
+        EXPECT_FALSE(pressKey(app, key, stdout)) << "once";
+        EXPECT_EQ(frameWords(app).verdict, said);
+        EXPECT_EQ(frameWords(app).outcome, "start point is inside box.");
+        EXPECT_EQ(app.walkStep, 0);
+        const std::vector<TextItem> steps = textsOf(laidOut(), TEXT_STEP);
+        ASSERT_FALSE(steps.empty());
+        EXPECT_EQ(steps[0].text, said);
+        EXPECT_EQ(steps[0].colour.g == 1.0f, right);
+        app.scene.rayStart[1] += 1; // a changed scene is held back again
+    }
+    EXPECT_TRUE(pressKey(app, PREDICT_KEY, stdout));
+    EXPECT_FALSE(app.predict);
+    EXPECT_FALSE(pressKey(app, '1', stdout));
+    app = AppState{};
 }
 
 } // namespace

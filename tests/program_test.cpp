@@ -69,7 +69,7 @@ TEST(Program, CommandLine) {
         {"--ray '1 2 3'", "option '--ray' needs 12 numbers in one word (origin, direction, box min "
                           "and max), not '1 2 3': 3 numbers, not 12"},
         {"--ray '1 2 3 4 5 6 7 8 9 10 11 12' --dir 1 0",
-         "option '--ray' cannot go with '--start', '--dir' or '--box'"},
+         "option '--ray' cannot go with '--start', '--dir', '--box', '--ray' or '--scene'"},
         {"--methods --print", "option '--methods' cannot go with '--print'"},
         {"--method both --print", "option '--method both' needs '--rays'"},
         {"--rays - --print", "option '--rays' cannot go with '--print'"},

@@ -8,6 +8,7 @@
 #include "app/layout.h"
 #include "app/options.h"
 #include "app/scene.h"
+#include "app/scenes.h"
 #include "app/shown_word.h"
 #include "app/words.h"
 #include "core/explain.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,8 +33,9 @@ const char* give(std::string text) {
 namespace {
 
 // The URL's parameters the page takes, each the command line's option of that name.
-constexpr const char* PARAMETERS[] = {"start", "dir",    "box",   "about", "explain", "frame",
-                                      "step",  "method", "print", "help",  "version"};
+constexpr const char* PARAMETERS[] = {"start", "dir",     "box",    "scene", "predict",
+                                      "about", "explain", "frame",  "step",  "method",
+                                      "print", "help",    "version"};
 
 // A word as the page hands it over: percent-escaped, so that it may hold any byte.
 std::string unescaped(const std::string& word) {
@@ -105,16 +108,21 @@ std::string json(const std::vector<std::string>& texts) {
     return out + "]";
 }
 
-// The current scene as a URL's query, which webStart takes back: numbers in the shortest
-// form that reads back as the same float, the direction as given, escaped for a URL.
+// The current scene as a URL's query, which webStart takes back: a named scene by its name,
+// another by its numbers in the shortest form that reads back as the same float, the
+// direction as given, escaped for a URL.
 std::string query() {
     const Scene& scene = page.state.scene;
     const float* dir = scene.rayDirNormalised == 1 ? scene.rayDirGiven : scene.rayDir;
-    std::string query = "start=" + shortest(scene.rayStart[0]) + "," + shortest(scene.rayStart[1]) +
-                        "&dir=" + shortest(dir[0]) + "," + shortest(dir[1]) +
-                        "&box=" + shortest(scene.boxPlanes[0]) + "," +
-                        shortest(scene.boxPlanes[1]) + "," + shortest(scene.boxPlanes[3]) + "," +
-                        shortest(scene.boxPlanes[4]);
+    const NamedScene* named = sceneNamed(scene);
+    std::string query = named != nullptr
+                            ? std::string("scene=") + named->name
+                            : "start=" + shortest(scene.rayStart[0]) + "," +
+                                  shortest(scene.rayStart[1]) + "&dir=" + shortest(dir[0]) + "," +
+                                  shortest(dir[1]) + "&box=" + shortest(scene.boxPlanes[0]) + "," +
+                                  shortest(scene.boxPlanes[1]) + "," +
+                                  shortest(scene.boxPlanes[3]) + "," + shortest(scene.boxPlanes[4]);
+    query += page.state.predict ? "&predict" : "";
     query += page.state.aboutShown == 1 ? "&about" : "";
     query += page.state.teachingView ? "&explain" : "";
     query += page.state.method.kind != METHOD_CANDIDATE ? "&method=" + methodName(page.state.method)
@@ -170,9 +178,14 @@ EMSCRIPTEN_KEEPALIVE const char* webStart(const char* parameters) {
         }
     }
     if (!unknown.empty()) {
-        return give("parameters the page does not take: " + unknown +
-                    " (it takes start, dir, box, about, explain, frame, step, method, print, help "
-                    "and version)");
+        std::string taken;
+        for (std::size_t i = 0; i < std::size(PARAMETERS); ++i) {
+            taken += std::string(i == 0                           ? ""
+                                 : i + 1 == std::size(PARAMETERS) ? " and "
+                                                                  : ", ") +
+                     PARAMETERS[i];
+        }
+        return give("parameters the page does not take: " + unknown + " (it takes " + taken + ")");
     }
     const Options options = parseArguments(words);
     if (!options.error.empty()) {
@@ -224,8 +237,9 @@ EMSCRIPTEN_KEEPALIVE int webFrame(int paint) {
 // What the page shows beside the picture, as JSON: the frame in words (its outcome, status
 // lines, box, steps with the walk's current one, and where the methods disagree), the
 // controls' state (the selected plane, -1 for none; the walk's step count; the teaching
-// view; the slab test; whether a console question waits), the fields' values and the link's
-// query; the part of the scene the picture shows.
+// view; the slab test; whether a console question waits; predicting, whether the outcome is
+// held back, and the verdict on the pick), the fields' values and the link's query; the part
+// of the scene the picture shows.
 EMSCRIPTEN_KEEPALIVE const char* webShown() {
     const AppState& state = page.state;
     const FrameWords words = frameWords(state);
@@ -241,10 +255,31 @@ EMSCRIPTEN_KEEPALIVE const char* webShown() {
         ",\"teaching\":" + (state.teachingView ? "true" : "false") +
         ",\"slab\":" + (state.method.kind != METHOD_CANDIDATE ? "true" : "false") +
         ",\"method\":" + json(methodTitle(state.method)) +
-        ",\"waiting\":" + (page.dialogue.which != 0 ? "true" : "false") + ",\"fields\":" +
+        ",\"waiting\":" + (page.dialogue.which != 0 ? "true" : "false") +
+        ",\"predict\":" + (state.predict ? "true" : "false") +
+        ",\"hidden\":" + (outcomeHidden(state) ? "true" : "false") +
+        ",\"verdict\":" + json(words.verdict) + ",\"fields\":" +
         json({shortest(scene.rayStart[0]), shortest(scene.rayStart[1]), shortest(dir[0]),
               shortest(dir[1]), shortest(b[0]), shortest(b[1]), shortest(b[3]), shortest(b[4])}) +
         ",\"query\":" + json(query()) + ",\"view\":" + viewJson(currentView(state)) + "}");
+}
+
+// The named scenes, a line each: the name, a tab, what it shows.
+EMSCRIPTEN_KEEPALIVE const char* webScenes() {
+    std::string list;
+    for (const NamedScene& scene : NAMED_SCENES) {
+        list += std::string(scene.name) + "\t" + scene.title + "\n";
+    }
+    return give(list);
+}
+
+// Sets the scene to the named one; 0 if there is none of that name.
+EMSCRIPTEN_KEEPALIVE int webScene(const char* name) {
+    const NamedScene* named = findScene(name);
+    if (named != nullptr) {
+        chooseScene(page.state, *named);
+    }
+    return named != nullptr ? 1 : 0;
 }
 
 // What the console wrote since the last call, for the page's console panel.

@@ -136,6 +136,8 @@ function showWords() {
     }
   });
   setText($('words'), [shown.outcome, ...shown.status, shown.box, ...items].join('\n'));
+  $('picks').hidden = !shown.hidden;
+  setText($('verdict'), shown.verdict);
   showControls();
 }
 
@@ -148,6 +150,7 @@ function showControls() {
     button.setAttribute('aria-pressed', String(i === shown.plane));
   });
   $('explain').checked = shown.teaching;
+  $('predict').checked = shown.predict;
   setText($('walk'), !shown.teaching ? '' : shown.current < 0 ? `all ${shown.count} steps`
     : `step ${shown.current + 1} of ${shown.count}`);
   const fields = ['start-x', 'start-y', 'dir-x', 'dir-y', 'min-x', 'min-y', 'max-x', 'max-y'];
@@ -163,8 +166,10 @@ function showControls() {
 function announce(said = '') {
   const step = shown.teaching && shown.current >= 0
     ? ` Step ${shown.current + 1} of ${shown.count}: ${shown.steps[shown.current]}` : '';
-  setText($('announce'), said.replaceAll('\n', '. ') + (shown.slab ? 'Slab test: ' : 'Candidate planes: ')
-    + shown.outcome + '.' + step);
+  const outcome = shown.hidden ? 'Predict the outcome: it hits, it misses, or it starts inside?'
+    : (shown.verdict ? shown.verdict + ' ' : '') + (shown.slab ? 'Slab test: ' : 'Candidate planes: ')
+      + shown.outcome + (shown.outcome.endsWith('.') ? '' : '.');
+  setText($('announce'), said.replaceAll('\n', '. ') + outcome + step);
 }
 
 // After input: the picture again if it changed, and what the console and controls say.
@@ -258,6 +263,17 @@ function wireControls() {
     button.addEventListener('click', unlessWaiting(() => pick(button.dataset.menu.charCodeAt(0))));
   });
   $('method').addEventListener('click', unlessWaiting(() => press('c')));
+  // The named scenes, one button each; predicting, and the picks.
+  for (const line of call('webScenes', [], 'string').split('\n').filter(Boolean)) {
+    const [name, title] = line.split('\t');
+    const button = Object.assign(document.createElement('button'), { type: 'button', textContent: title });
+    button.addEventListener('click', unlessWaiting(() => after(call('webScene', [name]) === 1)));
+    $('scenes').append(button);
+  }
+  document.querySelectorAll('[data-pick]').forEach((button) => {
+    button.addEventListener('click', unlessWaiting(() => press(button.dataset.pick)));
+  });
+  $('predict').addEventListener('click', unlessWaiting(() => press('o')));
   $('menubutton').addEventListener('click', unlessWaiting(() => {
     if ($('menu').hidden) {
       const box = $('menubutton').getBoundingClientRect();

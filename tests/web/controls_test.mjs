@@ -3,14 +3,16 @@
 // a screen reader, its refusals and its link.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { DIRECTION, HELP, START, call, consoleText, drag, finger, frames, open, pick, query, settle, text } from './support.mjs';
+import { DIRECTION, HELP, PHONE, START, call, consoleText, drag, finger, frames, open, pick, query, settle, text } from './support.mjs';
 
 test('keys, drags, the menu and both dialogues work as on the desktop', async () => {
   const page = await open();
   const labels = await page.locator('#menu li').allTextContents();
   assert.deepEqual(labels, ['modify top plane', 'modify bottom plane', 'modify left plane',
     'modify right plane', '-------------------', 'change ray starting point',
-    'change direction of ray', '-------------------', 'about', 'Help', 'candidate planes or slab test']);
+    'change direction of ray', '-------------------', 'about', 'Help', 'candidate planes or slab test',
+    '-------------------', 'predict the outcome, or not', 'predict: it hits', 'predict: it misses',
+    'predict: it starts inside']);
   await page.keyboard.press('h');
   assert.match(await consoleText(page), /^see menu ala' right click;\)\n/);
   await page.keyboard.press('w');
@@ -106,7 +108,7 @@ test('by keyboard alone: the picture, its walk, the menu and a dialogue', async 
   assert.equal(await text(page, 'announce'), 'Candidate planes: Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }. '
     + 'Step 2 of 7: y: start 0.5 is below minY 10: candidate plane y = 10 at t = 9.5');
   // The menu opens on its first entry, moves round, closes back to the picture.
-  for (const [key, now] of [['Shift+F10', 'modify top plane'], ['ArrowUp', 'candidate planes or slab test'], ['Home', 'modify top plane'],
+  for (const [key, now] of [['Shift+F10', 'modify top plane'], ['ArrowUp', 'predict: it starts inside'], ['Home', 'modify top plane'],
     ['Escape', 'scene'], ['ContextMenu', 'modify top plane'], ['ArrowDown', 'modify bottom plane'],
     ['ArrowDown', 'modify left plane'], ['ArrowDown', 'modify right plane'],
     ['ArrowDown', 'change ray starting point'], ['Enter', 'answer']]) {
@@ -122,7 +124,7 @@ test('by keyboard alone: the picture, its walk, the menu and a dialogue', async 
   await page.focus('#scene');
   await page.keyboard.press('Shift+F10');
   await page.keyboard.press('End');
-  for (let up = 0; up < 3; ++up) {
+  for (let up = 0; up < 7; ++up) {
     await page.keyboard.press('ArrowUp');
   }
   await page.keyboard.press('Enter');
@@ -180,7 +182,7 @@ test('a refused value in the URL is named, and the defaults stand', async () => 
     ['?rays=x&explain&corpus&snapshot=a.png', ' \'rays\', \'corpus\', \'snapshot\'']]) {
     const page = await open(line);
     const refusal = why[0] === ' ' ? 'parameters the page does not take:' + why + ' (it takes start, dir, box, '
-      + 'about, explain, frame, step, method, print, help and version)' : 'option ' + why;
+      + 'scene, predict, about, explain, frame, step, method, print, help and version)' : 'option ' + why;
     assert.equal(await page.textContent('#refused'), `ray-box-collision: ${refusal} (the defaults stand)`);
     assert.equal(await query(page), 'start=-1,0.5&dir=0.5,1&box=5,10,15,25');
     await page.close();
@@ -284,4 +286,33 @@ test('the box by keyboard and its fields; a step past the last shows all steps',
   const past = await open('?step=99&explain');
   assert.equal(await text(past, 'walk'), 'all 7 steps');
   assert.ok(!(await text(past, 'announce')).includes('99'));
+});
+
+// A named scene by a tap, predicted by a click, a finger or a key: nothing of the outcome is
+// shown or said before the pick; then the pick is confirmed or corrected, and the link
+// carries the scene.
+test('scenes to predict: one tap each, nothing told before the pick', async () => {
+  const page = await open('?scene=face-in&predict', PHONE);
+  const told = async () => [await text(page, 'outcome'), await text(page, 'verdict'), await text(page, 'announce'),
+    await page.isVisible('#picks'), (await text(page, 'steps')).length];
+  const picks = [
+    [(p) => p.getByRole('button', { name: 'it hits' }).click(), 'You said hit, but it starts inside.'],
+    [(p) => p.getByRole('button', { name: 'it starts inside' }).tap(), 'You said inside, and it starts inside.'],
+    [async (p) => { await p.focus('#scene'); await p.keyboard.press('3'); }, 'You said inside, and it starts inside.'],
+  ];
+  for (const [act, said] of picks) {
+    await page.getByRole('button', { name: 'on a face, moving in' }).tap();
+    assert.deepEqual(await told(), ['predict: 1 hit, 2 miss or 3 inside?', '',
+      'Predict the outcome: it hits, it misses, or it starts inside?', true, 0]);
+    await act(page);
+    await page.waitForFunction(() => document.getElementById('verdict').textContent !== '');
+    const [outcome, verdict, announced, picking] = await told();
+    assert.deepEqual([outcome, verdict, picking], ['start point is inside box.', said, false]);
+    assert.ok(announced.startsWith(said) && announced.includes('Step 1 of'), announced);
+    // Another scene is held back again.
+    await page.getByRole('button', { name: 'a miss' }).tap();
+    assert.equal(await text(page, 'verdict'), '');
+  }
+  assert.equal(await query(page), 'scene=miss&predict&explain');
+  assert.equal(await query(await open('?' + await query(page))), 'scene=miss&predict&explain');
 });
