@@ -34,7 +34,9 @@ install(FILES docs/hit.png docs/miss.png docs/inside.png docs/crossed.png
   docs/teach-behind.png docs/teach-zero.png docs/teach-beside.png docs/teach-normalised.png
   docs/teach-far.png docs/teach-check-y.png docs/teach-on-bound.png docs/teach-framed.png
   docs/teach-walk.gif docs/web.png docs/web-phone.png docs/teach-slab.png
-  docs/teach-slab-face.png docs/teach-slab-boundary.png
+  docs/teach-slab-face.png docs/teach-slab-boundary.png docs/line-slab-miss.png
+  docs/line-one-point.png docs/line-3d.png docs/predict.png docs/web-predicted.png
+  docs/web-phone-predicted.png
   docs/command-line.md docs/architecture.md docs/development.md docs/behaviour.md
   docs/gallery.md
   DESTINATION ${raybox_doc}/docs)

@@ -35,6 +35,10 @@ teach-framed --explain --frame
 teach-slab --explain --method slab
 teach-slab-face --explain --method slab --start 5 12 --dir 0 1
 teach-slab-boundary --explain --method slab --start 5 12 --dir 1 0
+line-slab-miss --explain --method slab --dir -0.5 1
+line-one-point --explain --method slab --scene graze-edge
+line-3d --explain --method exact --ray 0,12,-5,1,0.25,1,5,10,-2,15,25,3
+predict --scene face-in --predict
 SCENES
 for step in 1 2 3 4 5 6 7; do
   build/ray-box-collision --explain --step "$step" --snapshot "build/teach-step-$step.png"
@@ -66,6 +70,12 @@ for (const [name, device] of [['web', { viewport: { width: 1366, height: 768 } }
   await page.getByRole('button', { name: 'next step' }).click();
   await page.evaluate(() => window.scrollTo(0, 0));
   await page.screenshot({ path: `docs/${name}.png`, scale: 'css' });
+  // A scene to predict, after the pick.
+  await page.goto(pathToFileURL('build-web/ray-box-collision.html').href + '?scene=face-along&predict');
+  await page.waitForFunction(() => window.Module?.frames > 0);
+  await page.getByRole('button', { name: 'it hits' }).click();
+  await page.evaluate(() => window.scrollTo(0, 0));
+  await page.screenshot({ path: `docs/${name}-predicted.png`, scale: 'css' });
 }
 await browser.close();
 WEB
