@@ -6,6 +6,7 @@
 #include "app/layout.h"
 #include "app/ray_line.h"
 #include "app/scene.h"
+#include "app/view3d.h"
 #include "core/explain.h"
 
 #include <algorithm>
@@ -72,7 +73,9 @@ void applyOptions(const Options& options, AppState& state) {
         scene.rayDir[1] = options.dir[1];
         takeGivenDirection(scene);
     }
-    if (options.hasBox) {
+    if (options.hasBox && options.boxNumbers == 6) {
+        std::copy(options.box, options.box + 6, scene.boxPlanes);
+    } else if (options.hasBox) {
         scene.boxPlanes[0] = options.box[0];
         scene.boxPlanes[1] = options.box[1];
         scene.boxPlanes[3] = options.box[2];
@@ -85,6 +88,12 @@ void applyOptions(const Options& options, AppState& state) {
         takeScene(*options.scene, scene);
     }
     state.predict = options.predict;
+    state.view3d = options.view3d;
+    if (options.hasTurn) {
+        state.azimuth = 0;
+        state.elevation = 0;
+        turnView(state, options.turn[0], options.turn[1]);
+    }
     if (options.about) {
         state.aboutShown = 1;
     }

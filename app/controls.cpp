@@ -7,6 +7,7 @@
 #include "app/layout.h"
 #include "app/scene.h"
 #include "app/scenes.h"
+#include "app/view3d.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,35 @@
 #include <vector>
 
 namespace {
+
+// In the 3D view, a drag turns the view this many degrees a pixel; an arrow key, a step.
+constexpr double TURN_PER_PIXEL = 0.5;
+constexpr double TURN_STEP = 5.0;
+
+// In the 3D view, the start or the aim follows the pointer at (x, y) window pixels from the
+// bottom left, in the plane through the start that faces the viewer.
+void moveRayInSpace(AppState& state, double x, double y) {
+    Scene& scene = state.scene;
+    const Camera camera = cameraOf(state);
+    const double start[3] = {scene.rayStart[0], scene.rayStart[1], scene.rayStart[2]};
+    double at[3];
+    unproject(camera, x, y, start, at);
+    constexpr double LARGEST = std::numeric_limits<float>::max();
+    if (state.held == HANDLE_START) {
+        for (int i = 0; i < 3; ++i) {
+            scene.rayStart[i] = static_cast<float>(std::clamp(at[i], -LARGEST, LARGEST));
+        }
+        return;
+    }
+    const double d[3] = {at[0] - start[0], at[1] - start[1], at[2] - start[2]};
+    const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    if (length > 0.0 && std::isfinite(length)) {
+        for (int i = 0; i < 3; ++i) {
+            scene.rayDir[i] = static_cast<float>(d[i] / length);
+        }
+        scene.rayDirNormalised = 0;
+    }
+}
 
 // A press this close to the start dot drags the start; this close to the arrow head, aims.
 constexpr double GRAB_PIXELS = 8.5;
@@ -32,7 +62,7 @@ double distanceToEdge(double along, double across, double a, double b, double c)
 std::vector<std::pair<double, std::pair<Handle, int>>> reachable(const AppState& state, double px,
                                                                  double py) {
     std::vector<std::pair<double, std::pair<Handle, int>>> found;
-    if (state.teachingView) {
+    if (state.teachingView || state.view3d) {
         const FrameLayout frame = layoutFrame(state, testScene(state.scene));
         const auto& head = frame.arrowHead;
         // The arrow head's middle, halfway from its tip to the middle of its back.
@@ -45,6 +75,10 @@ std::vector<std::pair<double, std::pair<Handle, int>>> reachable(const AppState&
         if (frame.arrow) {
             found.push_back({std::hypot(px - middleX, py - middleY), {HANDLE_ARROW, PLANE_NONE}});
         }
+    }
+    if (state.view3d) {
+        // In space the drag turns the view: no edge takes hold.
+        return found;
     }
     const View view = currentView(state);
     const float* planes = state.scene.boxPlanes;
@@ -117,6 +151,18 @@ bool pressKey(AppState& state, unsigned char key, std::FILE* console) {
         switchMethod(state);
         return true;
     }
+    if (key == VIEW_KEY) {
+        state.view3d = !state.view3d;
+        return true;
+    }
+    if (state.view3d && (key == 'f' || key == 'r')) {
+        if (key == 'f') {
+            state.zoom3d = 1.0;
+        } else {
+            resetTurn(state);
+        }
+        return true;
+    }
     if (key == PREDICT_KEY) {
         state.predict = !state.predict;
         state.predicted = -1;
@@ -150,6 +196,7 @@ int pickMenuEntry(AppState& state, int value, std::FILE* console) {
     case 'm':
         state.aboutShown = state.aboutShown == 0 ? 1 : 0;
         return 0;
+    case VIEW_KEY:
     case PREDICT_KEY:
     case HIT_KEY:
     case MISS_KEY:
@@ -169,6 +216,10 @@ bool pressPointer(AppState& state, int button, bool down, int x, int y) {
     state.lastMouseY = y;
     // The wheel, as GLUT reports it: a press of button 3 (up) or 4 (down); each step zooms
     // the teaching view by a quarter about the pointer.
+    if (state.view3d && down && (button == 3 || button == 4)) {
+        state.zoom3d = std::clamp(state.zoom3d * (button == 3 ? 0.8 : 1.25), 1e-3, 1e3);
+        return true;
+    }
     if (state.teachingView && down && (button == 3 || button == 4)) {
         zoomView(state, button == 3 ? 0.8 : 1.25, x, y);
         return true;
@@ -182,7 +233,10 @@ bool pressPointer(AppState& state, int button, bool down, int x, int y) {
 }
 
 void movePointer(AppState& state, int x, int y) {
-    if (!moveRay(state, x, y) && state.held != HANDLE_NOTHING) {
+    if (state.held == HANDLE_TURN) {
+        turnView(state, (state.lastMouseX - x) * TURN_PER_PIXEL,
+                 (y - state.lastMouseY) * TURN_PER_PIXEL);
+    } else if (!moveRay(state, x, y) && state.held != HANDLE_NOTHING) {
         dragSelectedPlane(state.scene, state.selectedPlane, state.lastMouseX - x,
                           state.lastMouseY - y);
     }
@@ -198,8 +252,9 @@ bool touchPointer(AppState& state, int x, int y, double reach) {
     const auto nearest =
         std::min_element(found.begin(), found.end(),
                          [](const auto& a, const auto& b) { return !(a.first >= b.first); });
-    state.held = HANDLE_NOTHING;
-    if (!(nearest->first <= reach)) {
+    // On nothing a finger moves nothing, or in space turns the view.
+    state.held = state.view3d ? HANDLE_TURN : HANDLE_NOTHING;
+    if (nearest == found.end() || !(nearest->first <= reach)) {
         return false;
     }
     state.held = nearest->second.first;
@@ -214,14 +269,22 @@ bool grabRay(AppState& state, int x, int y) {
     state.held = HANDLE_NONE;
     for (const auto& [distance, what] : reachable(state, x, state.windowHeight - y)) {
         const double within = what.first == HANDLE_START ? GRAB_PIXELS : AIM_PIXELS;
-        if (what.first != HANDLE_PLANE && distance <= within && state.held == HANDLE_NONE) {
+        if ((what.first == HANDLE_START || what.first == HANDLE_ARROW) && distance <= within &&
+            state.held == HANDLE_NONE) {
             state.held = what.first;
         }
     }
-    return state.held != HANDLE_NONE;
+    const bool grabbed = state.held != HANDLE_NONE;
+    // Elsewhere in space, the drag turns the view.
+    state.held = !grabbed && state.view3d ? HANDLE_TURN : state.held;
+    return grabbed;
 }
 
 bool pressArrow(AppState& state, int right, int up, bool shift) {
+    if (state.view3d) {
+        turnView(state, right * TURN_STEP, up * TURN_STEP);
+        return right != 0 || up != 0;
+    }
     const int pixels = shift ? 10 : 1;
     const Scene before = state.scene;
     dragSelectedPlane(state.scene, state.selectedPlane, -right * pixels, up * pixels);
@@ -234,6 +297,10 @@ void releaseRay(AppState& state) {
 }
 
 bool moveRay(AppState& state, int x, int y) {
+    if (state.view3d && (state.held == HANDLE_START || state.held == HANDLE_ARROW)) {
+        moveRayInSpace(state, x, state.windowHeight - y);
+        return true;
+    }
     const View view = currentView(state);
     // Kept to what a float holds, so that every start can be written down and read back.
     constexpr double LARGEST = std::numeric_limits<float>::max();

@@ -30,10 +30,14 @@ constexpr MenuEntry MENU_ENTRIES[] = {
     {"predict: it hits", '1'},
     {"predict: it misses", '2'},
     {"predict: it starts inside", '3'},
+    {"2D or 3D view", 'v'},
 };
 
 // The key, and the menu entry, that turn from the candidate planes to the slab test and back.
 constexpr unsigned char METHOD_KEY = 'c';
+
+// The key, and the menu entry, that turn from the plane z = 0 to the 3D view and back.
+constexpr unsigned char VIEW_KEY = 'v';
 
 // The key, and the menu entry, that turn predicting on and off; the keys that pick an outcome.
 constexpr unsigned char PREDICT_KEY = 'o';

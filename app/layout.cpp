@@ -151,13 +151,30 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
         shown.result = slab.result;
         std::copy(slab.hit, slab.hit + 3, shown.hit);
     }
-    layoutBox(frame, region);
-    if (!outcomeHidden(state)) {
+    // The plane z = 0 cuts a box with depth, or misses it.
+    const float minZ = std::min(state.scene.boxPlanes[2], state.scene.boxPlanes[5]);
+    const float maxZ = std::max(state.scene.boxPlanes[2], state.scene.boxPlanes[5]);
+    const bool cut = minZ <= 0 && maxZ >= 0;
+    if (!state.view3d && cut) {
+        layoutBox(frame, region);
+    }
+    if (!state.view3d && !outcomeHidden(state)) {
         layoutSegment(frame, shown, region);
     }
     // A page that shows the frame's own texts beside a picture too small for them.
     std::vector<TextItem> texts;
     layoutFrameTexts(shown, texts);
+    if (!state.view3d && !(state.scene.boxPlanes[2] == 0 && state.scene.boxPlanes[5] == 0)) {
+        const std::string said = std::string("the plane z = 0 ") + (cut ? "cuts" : "misses") +
+                                 " the box (z from " + shortest(state.scene.boxPlanes[2]) + " to " +
+                                 shortest(state.scene.boxPlanes[5]) + ")";
+        const int x = std::max(
+            std::min(state.windowWidth / 3,
+                     state.windowWidth - KEYS_X - static_cast<int>(said.size()) * CHAR_PIXELS),
+            KEYS_X);
+        statusBottom -= LINE_PIXELS + 3;
+        texts.push_back(textAt(x, statusBottom, said, GREY, TEXT_FRAME));
+    }
     if (!state.textsInPage) {
         frame.texts = std::move(texts);
     }
@@ -165,6 +182,9 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
     frame.teaching = state.teachingView || outcomeHidden(state);
     if (frame.teaching) {
         layoutTeaching(frame, record, slab);
+    } else if (state.view3d) {
+        std::vector<PixelBox> taken = textBoxes(frame);
+        layoutSpace(frame, record, slab, nullptr, taken);
     }
     return frame;
 }

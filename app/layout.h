@@ -7,12 +7,16 @@
 // - Units: window pixels from the bottom-left corner, everything; view says which part of
 //   the scene they show, for those who need to know.
 // - Order, each over the one before: clear to black; the box (corners red, green, blue,
-//   yellow, blended smoothly); the teaching view's lines; the segment (yellow, segmentWidth
-//   pixels wide); the band of the number line of t, when shown: a black plate of bandBox,
-//   then bandLines; the teaching view's texts, each on a black plate of its box, so that it
-//   reads as well over the box and the segment as beside them; the marks, the start dot and
-//   the arrow head (arrowColour); the frame's own texts. Teaching lines are drawn without
-//   antialiasing, so that they never blend into a text's pixels.
+//   yellow, blended smoothly); in the 3D view, backLines, then the triangles in the order
+//   given (back to front), each corner's colour blended across it and the whole alpha-
+//   blended over what is under it (alpha times its colour plus 1 - alpha times the colour
+//   under it); the lines (the teaching view's, and in the 3D view the box's front edges,
+//   the axes and the ray); the segment (yellow, segmentWidth pixels wide); the band of the
+//   number line of t, when shown: a black plate of bandBox, then bandLines; the teaching
+//   view's texts, each on a black plate of its box, so that it reads as well over the box
+//   and the segment as beside them; the marks, the start dot and the arrow head
+//   (arrowColour); the frame's own texts. Lines are drawn without antialiasing, so that
+//   they never blend into a text's pixels.
 // - Colours are each item's own, components from 0 to 1; texts in the 9 x 15 bitmap font
 //   (or the page's 15 px monospace), baseline at (x, y).
 #pragma once
@@ -81,6 +85,13 @@ struct MarkItem {
     Colour colour;
 };
 
+// A triangle in window pixels, a colour at each corner, alpha-blended as a whole.
+struct TriangleItem {
+    std::array<std::array<double, 2>, 3> corners;
+    std::array<Colour, 3> colours;
+    float alpha;
+};
+
 // The fields go from the largest to the smallest, which keeps the struct compact.
 struct FrameLayout {
     // What part of the scene the window shows.
@@ -91,6 +102,10 @@ struct FrameLayout {
     // The teaching view: lines and texts go under the segment, marks and the ray's handles
     // over it.
     std::vector<LineItem> lines;
+    // The 3D view: the lines behind the box's faces, dimmer, and the faces, slabs and planes
+    // as triangles, back to front.
+    std::vector<LineItem> backLines;
+    std::vector<TriangleItem> triangles;
     std::vector<TextItem> teachingTexts;
     std::vector<MarkItem> marks;
     // The number line of t under the picture in the teaching view: its lines, over its plate;
@@ -112,6 +127,7 @@ struct FrameLayout {
     float segmentWidth = 1.0f;
     bool teaching = false; // the teaching view is laid out over the frame
     bool band = false;     // the number line of t is shown
+    bool view3d = false;   // the scene in space, not the plane z = 0
     bool boxWhole = false;
     bool segment = false;
     bool startDot = false;

@@ -33,9 +33,6 @@ constexpr double TICK_SPACING = 64.0;
 constexpr int NAME_COLUMNS = 8;
 constexpr int NAN_COLUMNS = 11;
 
-constexpr Colour SLAB_Z{0.55f, 1.0f, 0.55f};
-const Colour AXIS_COLOURS[3] = {SLAB_X, SLAB_Y, SLAB_Z};
-
 // A round step between ticks, at least `least`: 1, 2 or 5 times a power of ten.
 double roundStep(double least) {
     double power = 1.0;
@@ -65,15 +62,13 @@ struct LineOfT {
     }
 };
 
-// An axis the ray does not move along, its start within the slab, holds every t: z is left
-// out then, as it is in a flat scene.
+} // namespace
+
 bool zShown(const Scene& scene) {
     return !(scene.rayDir[2] == 0.0f &&
              scene.rayStart[2] >= std::min(scene.boxPlanes[2], scene.boxPlanes[5]) &&
              scene.rayStart[2] <= std::max(scene.boxPlanes[2], scene.boxPlanes[5]));
 }
-
-} // namespace
 
 BandPlace bandPlace(const AppState& state) {
     const int bottom = state.textsInPage ? TICK_BASELINE : OVER_FRAME_TEXTS;

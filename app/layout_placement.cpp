@@ -3,6 +3,7 @@
 #include "app/layout_rooms.h"
 
 #include "app/scenes.h"
+#include "app/view3d.h"
 
 #include <algorithm>
 #include <cctype>
@@ -223,11 +224,24 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
     const auto inWindow = [&](double x) {
         return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, static_cast<double>(frame.width));
     };
-    const double minX = std::min(state.scene.boxPlanes[0], state.scene.boxPlanes[3]);
-    const double maxX = std::max(state.scene.boxPlanes[0], state.scene.boxPlanes[3]);
-    const int left = static_cast<int>(inWindow(pixelX(frame.view, minX))) - STEPS_MARGIN;
-    const int right =
-        static_cast<int>(std::ceil(inWindow(pixelX(frame.view, maxX)))) + STEPS_MARGIN;
+    double minX = pixelX(frame.view, std::min(state.scene.boxPlanes[0], state.scene.boxPlanes[3]));
+    double maxX = pixelX(frame.view, std::max(state.scene.boxPlanes[0], state.scene.boxPlanes[3]));
+    if (state.view3d) {
+        // The box as the camera shows it.
+        const Camera camera = cameraOf(state);
+        minX = std::numeric_limits<double>::infinity();
+        maxX = -std::numeric_limits<double>::infinity();
+        for (int i = 0; i < 8; ++i) {
+            const float* b = state.scene.boxPlanes;
+            const double corner[3] = {b[(i & 1) != 0 ? 3 : 0], b[(i & 2) != 0 ? 4 : 1],
+                                      b[(i & 4) != 0 ? 5 : 2]};
+            const Projected p = project(camera, corner);
+            minX = p.depth > 0 ? std::min(minX, p.x) : minX;
+            maxX = p.depth > 0 ? std::max(maxX, p.x) : maxX;
+        }
+    }
+    const int left = static_cast<int>(inWindow(minX)) - STEPS_MARGIN;
+    const int right = static_cast<int>(std::ceil(inWindow(maxX))) + STEPS_MARGIN;
     // Each column as its left edge and its width in characters, the widest side first.
     std::pair<int, int> columns[] = {{right, (frame.width - 4 - right) / CHAR_PIXELS},
                                      {KEYS_X, (left - KEYS_X) / CHAR_PIXELS},

@@ -64,6 +64,8 @@ constexpr Colour FAILED{1.0f, 0.3f, 0.3f};
 // The slab view's axes: each slab's planes and its interval of t along the ray.
 constexpr Colour SLAB_X{1.0f, 0.55f, 0.55f};
 constexpr Colour SLAB_Y{0.5f, 0.75f, 1.0f};
+constexpr Colour SLAB_Z{0.55f, 1.0f, 0.55f};
+constexpr Colour AXIS_COLOURS[3] = {SLAB_X, SLAB_Y, SLAB_Z};
 // The line that says where the two methods disagree.
 constexpr Colour DISAGREE{1.0f, 0.6f, 0.2f};
 // A prediction confirmed, or corrected.
@@ -71,6 +73,7 @@ constexpr Colour RIGHT{0.4f, 1.0f, 0.4f};
 constexpr Colour WRONG{1.0f, 0.45f, 0.45f};
 
 const char* const KEYS = "w d a s: plane  n p Esc: steps  f r: view  c: method  h: help";
+const char* const KEYS_3D = "drag, arrows: turn  n p: steps  f r: view  c: method  v: 2D";
 const char* const ENLARGE = "enlarge the window to see the steps";
 
 // The number line of t: whether the teaching view shows it in a window of this state's size,
@@ -81,6 +84,9 @@ struct BandPlace {
     int pictureBottom;
 };
 BandPlace bandPlace(const AppState& state);
+// Whether z is worth showing: an axis the ray does not move along, its start within the
+// slab, holds every t, as z does in a flat scene.
+bool zShown(const Scene& scene);
 // The picture keeps this many pixels clear over the band.
 constexpr int PICTURE_GAP = 4;
 
@@ -164,6 +170,9 @@ struct Layouter {
                      const std::string& note);
     // The ray's handles: the start dot and the arrow head, where they lie near the window.
     void layoutHandles(FrameLayout& frame);
+    // The handles for a start at (sx, sy) pixels and a direction (dx, dy) on the screen, of
+    // unit length (no arrow head where it is not finite).
+    void placeHandles(FrameLayout& frame, double sx, double sy, double dx, double dy);
     // Marks on their planes where the ray's line crosses them ahead of the start, and a hit's
     // entry point, larger, where the test reports it; in a walk, those of the current step, a
     // failing check's entry point red. A mark that would cover a text is left out.
@@ -195,6 +204,16 @@ struct Layouter {
     // walk, the current axis in its colour and the others grey. Its texts are taken.
     void layoutBand(FrameLayout& frame, const RayTestRecord& record, const SlabTestRecord& slab,
                     const Step* current, std::vector<PixelBox>& taken);
+    // The scene in space, in place of the plane z = 0: the box's faces (translucent, back to
+    // front) and edges (dimmer behind a face), the axes, the ray with its handles, the segment
+    // and the entry mark; in the teaching view the candidate planes with their labels and
+    // where the ray crosses them, or each axis's slab in its colour with its interval of t
+    // on the ray and their overlap white; in a walk, what the current step is about.
+    void layoutSpace(FrameLayout& frame, const RayTestRecord& record, const SlabTestRecord& slab,
+                     const Step* current, std::vector<PixelBox>& taken);
+    // A label beside a point, at the first of a few places round it clear of what is taken.
+    void placeNear(FrameLayout& frame, double x, double y, const std::string& text, Colour colour,
+                   std::vector<PixelBox>& taken);
     FrameLayout layoutFrame(const RayTestRecord& record);
 };
 

@@ -15,8 +15,10 @@
 namespace layout {
 
 std::string axisLabel(int axis, const AxisStep& step) {
-    return std::string(axis == 0 ? "x = " : "y = ") + shortest(step.candidate) +
-           (step.hasDistance ? ", t = " + shortest(step.t) : "");
+    return std::string(axis == 0   ? "x = "
+                       : axis == 1 ? "y = "
+                                   : "z = ") +
+           shortest(step.candidate) + (step.hasDistance ? ", t = " + shortest(step.t) : "");
 }
 
 // Whether a kind of step is about the entry plane and what follows from it.
@@ -93,9 +95,15 @@ bool Layouter::guideSegment(const FrameLayout& frame, const RayLine& line, doubl
 // larger for a finger. The arrow head sits at its usual distance along the ray, or where
 // that would cover a text, at the first of a few others that covers none in the window.
 void Layouter::layoutHandles(FrameLayout& frame) {
+    const double length =
+        std::hypot(static_cast<double>(state.scene.rayDir[0]), state.scene.rayDir[1]);
+    placeHandles(frame, pixelX(frame.view, state.scene.rayStart[0]),
+                 pixelY(frame.view, state.scene.rayStart[1]), state.scene.rayDir[0] / length,
+                 state.scene.rayDir[1] / length);
+}
+
+void Layouter::placeHandles(FrameLayout& frame, double sx, double sy, double dx, double dy) {
     const double scale = state.touchHandles ? TOUCH_SCALE : 1.0;
-    const double sx = pixelX(frame.view, state.scene.rayStart[0]);
-    const double sy = pixelY(frame.view, state.scene.rayStart[1]);
     const double reach = ARROW_PIXELS * scale;
     if (!(sx >= -reach && sy >= -reach && sx <= frame.width + reach &&
           sy <= frame.height + reach)) {
@@ -103,13 +111,9 @@ void Layouter::layoutHandles(FrameLayout& frame) {
     }
     frame.startDot = true;
     frame.start = {sx, sy, static_cast<float>(START_DOT * scale), CYAN};
-    const double length =
-        std::hypot(static_cast<double>(state.scene.rayDir[0]), state.scene.rayDir[1]);
-    if (!(length > 0.0) || !std::isfinite(length)) {
+    if (!std::isfinite(dx) || !std::isfinite(dy) || (dx == 0 && dy == 0)) {
         return;
     }
-    const double dx = state.scene.rayDir[0] / length;
-    const double dy = state.scene.rayDir[1] / length;
     const double size = ARROW_LENGTH * scale;
     const std::vector<PixelBox> texts = textBoxes(frame);
     const auto headAt = [&](double along) {
@@ -251,7 +255,8 @@ void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
                         disagreement(state.method, &scene.boxPlanes[0], &scene.boxPlanes[3],
                                      scene.rayStart, scene.rayDir));
         }
-        frame.teachingTexts.push_back(textAt(KEYS_X, KEYS_Y, KEYS, GREY, TEXT_KEYS));
+        frame.teachingTexts.push_back(
+            textAt(KEYS_X, KEYS_Y, state.view3d ? KEYS_3D : KEYS, GREY, TEXT_KEYS));
     }
     std::vector<PixelBox> taken = textBoxes(frame);
     if (!hidden) {
@@ -267,6 +272,10 @@ void Layouter::layoutTeaching(FrameLayout& frame, const RayTestRecord& record,
     }
     if (frame.band) {
         taken.push_back(frame.bandBox);
+    }
+    if (state.view3d) {
+        layoutSpace(frame, record, slab, current, taken);
+        return;
     }
     std::vector<LineItem> lines;
     if (hidden) {

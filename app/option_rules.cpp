@@ -27,12 +27,14 @@ std::pair<bool, const char*> sceneOptions(const Options& options, int k) {
         {options.step > 0, "'--step'"},
         {options.scene != nullptr, "'--scene'"},
         {options.predict, "'--predict'"},
+        {options.view3d, "'--view 3d'"},
+        {options.hasTurn, "'--turn'"},
     };
     return all[k];
 }
 
 // How many options sceneOptions knows.
-constexpr int SCENE_OPTIONS = 12;
+constexpr int SCENE_OPTIONS = 14;
 
 // --corpus and --methods answer alone.
 Options refuseAlone(Options& options, const std::string& glutOption) {
@@ -140,12 +142,18 @@ Options refuseCombinations(Options& options, const std::string& glutOption) {
             return refuse(options, "option '", word, "' needs '--explain' and a window");
         }
     }
+    if (options.hasTurn && !options.view3d) {
+        return refuse(options, "option '--turn' needs '--view 3d'");
+    }
     if (!options.print) {
         return options;
     }
-    if (!options.snapshot.empty() || options.predict) {
-        return refuse(options, "option '", options.predict ? "--predict" : "--snapshot",
-                      "' cannot go with '--print'");
+    for (const auto& [given, word] :
+         {std::pair{!options.snapshot.empty(), "--snapshot"},
+          std::pair{options.predict, "--predict"}, std::pair{options.view3d, "--view 3d"}}) {
+        if (given) {
+            return refuse(options, "option '", word, "' cannot go with '--print'");
+        }
     }
     if (options.about) {
         return refuse(options, "option '--about' cannot go with '--print': there is no window "

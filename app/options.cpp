@@ -22,11 +22,12 @@ int glutOptionValues(const std::string& word) {
 }
 
 // The program's own option words.
-constexpr const char* OWN[] = {
-    "--start",   "--dir",       "--box",    "--about",   "--snapshot", "--print",   "--explain",
-    "--frame",   "--step",      "--help",   "--version", "--method",   "--methods", "--ray",
-    "--rays",    "--jobs",      "--differ", "--classes", "--line",     "--corpus",  "--compare",
-    "--columns", "--inside-as", "--ulps",   "--expect",  "--scene",    "--predict"};
+constexpr const char* OWN[] = {"--start",   "--dir",     "--box",       "--about", "--snapshot",
+                               "--print",   "--explain", "--frame",     "--step",  "--help",
+                               "--version", "--method",  "--methods",   "--ray",   "--rays",
+                               "--jobs",    "--differ",  "--classes",   "--line",  "--corpus",
+                               "--compare", "--columns", "--inside-as", "--ulps",  "--expect",
+                               "--scene",   "--predict", "--view",      "--turn"};
 
 // Whether a word is one of the program's or GLUT's option words.
 bool isOptionWord(const std::string& word) {
@@ -169,8 +170,29 @@ bool takeValues(Options& options, const std::string& word, int argc, const char*
         return takeWhole(options, word, "a number of units in the last place", 0, 1L << 30, argc,
                          argv, i, options.ulps);
     }
+    if (word == "--view") {
+        i += i + 1 < argc ? 1 : 0;
+        options.view3d = next == "3d";
+        return next == "2d" || next == "3d" ||
+               refuse(options, "option '--view' needs 2d or 3d, not '", shownWord(next), "'");
+    }
+    // A box of six numbers has depth; of four, it is flat at z = 0 as ever.
+    if (word == "--box" && i + 6 < argc) {
+        float depth[2];
+        const bool six = parseNumber(argv[i + 5], depth[0]) == NUMBER_OK &&
+                         parseNumber(argv[i + 6], depth[1]) == NUMBER_OK;
+        options.boxNumbers = six ? 6 : 4;
+    }
+    if (word == "--turn") {
+        return takeNumbers(options, word, 2, argc, argv, i, options.turn) &&
+               (std::abs(options.turn[1]) <= 89.0f ||
+                refuse(options, "option '--turn' needs an elevation from -89 to 89 degrees, not ",
+                       shortest(options.turn[1])));
+    }
     const std::pair<const char*, std::pair<int, float*>> numbers[] = {
-        {"--start", {2, options.start}}, {"--dir", {2, options.dir}}, {"--box", {4, options.box}}};
+        {"--start", {2, options.start}},
+        {"--dir", {2, options.dir}},
+        {"--box", {options.boxNumbers, options.box}}};
     for (const auto& [name, taken] : numbers) {
         if (word == name) {
             return takeNumbers(options, word, taken.first, argc, argv, i, taken.second);
@@ -272,6 +294,7 @@ Options parseOptions(int argc, const char* const* argv) {
         options.print = options.print || word == "--print";
         options.explain = options.explain || word == "--explain";
         options.predict = options.predict || word == "--predict";
+        options.hasTurn = options.hasTurn || word == "--turn";
         options.frame = options.frame || word == "--frame";
         options.hasStart = options.hasStart || word == "--start";
         options.hasDir = options.hasDir || word == "--dir";

@@ -41,7 +41,13 @@ struct Options {
     bool hasBox = false;
     float start[2] = {};
     float dir[2] = {};
-    float box[4] = {}; // minX, minY, maxX, maxY
+    // minX, minY, maxX, maxY; or with six numbers minX, minY, minZ, maxX, maxY, maxZ.
+    float box[6] = {};
+    int boxNumbers = 4;
+    // --view 3d, and its --turn: azimuth and elevation in degrees.
+    bool view3d = false;
+    bool hasTurn = false;
+    float turn[2] = {};
     std::string snapshot;
     // --method: the method shown or answering, or with --rays both side by side; --methods.
     bool hasMethod = false;

@@ -15,8 +15,9 @@ struct View {
 
 // What a press took hold of: nothing of its own, so that a drag moves the selected plane
 // (a mouse's press anywhere); the ray's start dot or arrow head; a plane whose edge a finger
-// touched; or nothing at all (a finger on nothing moves nothing).
-enum Handle { HANDLE_NONE, HANDLE_START, HANDLE_ARROW, HANDLE_PLANE, HANDLE_NOTHING };
+// touched; nothing at all (a finger on nothing moves nothing); or, in the 3D view, the
+// view itself, which the drag turns.
+enum Handle { HANDLE_NONE, HANDLE_START, HANDLE_ARROW, HANDLE_PLANE, HANDLE_NOTHING, HANDLE_TURN };
 
 struct AppState {
     Scene scene;
@@ -34,6 +35,12 @@ struct AppState {
     bool predict = false;
     int predicted = -1;
     Scene predictedFor{};
+    // The 3D view in place of the plane z = 0: its turn in degrees, and its zoom from its
+    // framing (below 1 nearer).
+    bool view3d = false;
+    double azimuth = 30.0;
+    double elevation = 20.0;
+    double zoom3d = 1.0;
     // The teaching view's own view, once framed or zoomed.
     bool viewMoved = false;
     View movedView{};

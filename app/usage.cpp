@@ -24,7 +24,13 @@ void printUsage(std::FILE* out) {
                "  --dir X Y                  the ray's direction (default 0.5 1); normalised to\n"
                "                             unit length when a component lies outside [-1, 1]\n"
                "  --box MINX MINY MAXX MAXY  the box's left, bottom, right and top planes\n"
-               "                             (default 5 10 15 25); crossed planes are allowed\n"
+               "                             (default 5 10 15 25); crossed planes are allowed;\n"
+               "                             six numbers (MINX MINY MINZ MAXX MAXY MAXZ) give\n"
+               "                             it depth\n"
+               "  --view 2d|3d               the plane z = 0 (the default) or the scene in\n"
+               "                             space\n"
+               "  --turn AZIMUTH ELEVATION   with --view 3d, its turn in degrees (default 30\n"
+               "                             20; elevation from -89 to 89)\n"
                "  --scene NAME               start on a named scene: hit, miss, inside,\n"
                "                             along-face, graze-edge, corner, crossed,\n"
                "                             face-along, face-in or rounding\n"
@@ -81,13 +87,16 @@ void printUsage(std::FILE* out) {
                "test and back; o turns predicting on and off, and 1, 2 and 3 predict a hit, a\n"
                "miss or a start inside. With --explain also: n and p walk the steps one at a\n"
                "time, Escape shows them all; f frames the scene, r returns to the usual\n"
-               "view; the wheel zooms about the pointer.\n"
+               "view; the wheel zooms about the pointer. v turns to the 3D view and back;\n"
+               "there a drag off the ray's handles and the arrow keys turn the view, the\n"
+               "wheel zooms, f frames and r turns it back, and the plane keys and the menu\n"
+               "select a plane without dragging it.\n"
                "Drag with the left or middle button to move the selected plane: 25 pixels move\n"
                "it one unit; upwards raises top and bottom, rightwards moves left and right to\n"
                "the right. Planes may cross.\n"
                "The right button opens the menu: select a plane, change the ray's start point\n"
                "or direction (both asked for on the console), toggle the about line, print\n"
-               "help, turn to the other method, predict.\n",
+               "help, turn to the other method, predict, turn to the 3D view.\n",
                out);
 }
 

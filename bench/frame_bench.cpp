@@ -6,6 +6,8 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
+
 namespace {
 
 // Opens the viewer's window once, on the display in DISPLAY; scripts/bench.sh gives it a
@@ -77,6 +79,25 @@ void BM_TeachingMiss(benchmark::State& state) {
     });
 }
 
+// The slab test's teaching frame, on the plane z = 0 and in the 3D view of a ray in space.
+void slabScene(bool space) {
+    desktop.state.teachingView = true;
+    desktop.state.method = {METHOD_SLAB, {}};
+    const float ray[12] = {0, 12, -5, 1, 0.25f, 1, 5, 10, -2, 15, 25, 3};
+    std::copy(ray, ray + 3, desktop.state.scene.rayStart);
+    std::copy(ray + 3, ray + 6, desktop.state.scene.rayDir);
+    std::copy(ray + 6, ray + 12, desktop.state.scene.boxPlanes);
+    desktop.state.view3d = space;
+}
+
+void BM_TeachingSlab(benchmark::State& state) {
+    drawFrames(state, [] { slabScene(false); });
+}
+
+void BM_TeachingSlab3d(benchmark::State& state) {
+    drawFrames(state, [] { slabScene(true); });
+}
+
 // A drag of one pixel up or down with the top plane selected, then the frame it asks for.
 void BM_FrameDrag(benchmark::State& state) {
     openViewer();
@@ -105,12 +126,15 @@ FRAME_BENCHMARK(BM_FrameInside);
 FRAME_BENCHMARK(BM_FrameDrag);
 FRAME_BENCHMARK(BM_TeachingHit);
 FRAME_BENCHMARK(BM_TeachingMiss);
+FRAME_BENCHMARK(BM_TeachingSlab);
+FRAME_BENCHMARK(BM_TeachingSlab3d);
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter({{"BM_FrameHit", "BM_ClearAndSwap"},
+    RatioReporter reporter({{"BM_TeachingSlab3d", "BM_TeachingSlab"},
+                            {"BM_FrameHit", "BM_ClearAndSwap"},
                             {"BM_FrameMiss", "BM_ClearAndSwap"},
                             {"BM_FrameInside", "BM_ClearAndSwap"},
                             {"BM_FrameDrag", "BM_ClearAndSwap"},

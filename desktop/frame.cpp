@@ -122,44 +122,58 @@ void drawMark(const MarkItem& mark) {
 
 } // namespace
 
-// The layout in the order that keeps texts on top: the box; the teaching view's lines; the
-// segment; the number line of t on its plate; the teaching view's texts on their plates;
-// the marks and the ray's handles; the frame's own texts.
+// The layout in the order that keeps texts on top: the box; in space the lines behind the
+// faces, then the faces and slabs blended back to front; the lines; the segment; the number
+// line of t on its plate; the teaching view's texts on their plates; the marks and the ray's
+// handles; the frame's own texts.
 void paintFrame(const FrameLayout& frame) {
     glClear(GL_COLOR_BUFFER_BIT);
     drawBox(frame);
-    if (frame.teaching) {
+    if (frame.teaching || frame.view3d) {
         // Thin lines stay thin and never blend into a text's pixels.
         glDisable(GL_LINE_SMOOTH);
         glDisable(GL_BLEND);
-        drawLines(frame.lines);
     }
+    drawLines(frame.backLines);
+    if (!frame.triangles.empty()) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBegin(GL_TRIANGLES);
+        for (const TriangleItem& triangle : frame.triangles) {
+            for (int i = 0; i < 3; ++i) {
+                const Colour& c = triangle.colours[static_cast<std::size_t>(i)];
+                glColor4f(c.r, c.g, c.b, triangle.alpha);
+                glVertex2dv(triangle.corners[static_cast<std::size_t>(i)].data());
+            }
+        }
+        glEnd();
+        glDisable(GL_BLEND);
+    }
+    drawLines(frame.lines);
     drawRay(frame);
     if (frame.band) {
         glColor3f(0, 0, 0);
         glRectd(frame.bandBox.x0, frame.bandBox.y0, frame.bandBox.x1, frame.bandBox.y1);
         drawLines(frame.bandLines);
     }
-    if (frame.teaching) {
-        for (const TextItem& text : frame.teachingTexts) {
-            glColor3f(0, 0, 0);
-            glRectd(text.box.x0, text.box.y0, text.box.x1, text.box.y1);
-            drawTextItem(text);
+    for (const TextItem& text : frame.teachingTexts) {
+        glColor3f(0, 0, 0);
+        glRectd(text.box.x0, text.box.y0, text.box.x1, text.box.y1);
+        drawTextItem(text);
+    }
+    for (const MarkItem& mark : frame.marks) {
+        drawMark(mark);
+    }
+    if (frame.startDot) {
+        drawMark(frame.start);
+    }
+    if (frame.arrow) {
+        useColour(frame.arrowColour);
+        glBegin(GL_TRIANGLES);
+        for (const auto& corner : frame.arrowHead) {
+            glVertex2d(corner[0], corner[1]);
         }
-        for (const MarkItem& mark : frame.marks) {
-            drawMark(mark);
-        }
-        if (frame.startDot) {
-            drawMark(frame.start);
-        }
-        if (frame.arrow) {
-            useColour(frame.arrowColour);
-            glBegin(GL_TRIANGLES);
-            for (const auto& corner : frame.arrowHead) {
-                glVertex2d(corner[0], corner[1]);
-            }
-            glEnd();
-        }
+        glEnd();
     }
     for (const TextItem& text : frame.texts) {
         drawTextItem(text);

@@ -36,7 +36,8 @@ install(FILES docs/hit.png docs/miss.png docs/inside.png docs/crossed.png
   docs/teach-walk.gif docs/web.png docs/web-phone.png docs/teach-slab.png
   docs/teach-slab-face.png docs/teach-slab-boundary.png docs/line-slab-miss.png
   docs/line-one-point.png docs/line-3d.png docs/predict.png docs/web-predicted.png
-  docs/web-phone-predicted.png
+  docs/web-phone-predicted.png docs/space-hit.png docs/space-slab-miss.png
+  docs/space-corpus.png
   docs/command-line.md docs/architecture.md docs/development.md docs/behaviour.md
   docs/gallery.md
   DESTINATION ${raybox_doc}/docs)

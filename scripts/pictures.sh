@@ -39,6 +39,9 @@ line-slab-miss --explain --method slab --dir -0.5 1
 line-one-point --explain --method slab --scene graze-edge
 line-3d --explain --method exact --ray 0,12,-5,1,0.25,1,5,10,-2,15,25,3
 predict --scene face-in --predict
+space-hit --view 3d --explain --ray 0,12,-5,1,0.25,1,5,10,-2,15,25,3
+space-slab-miss --view 3d --explain --method slab --ray 0,30,-5,1,0.25,1,5,10,-2,15,25,3
+space-corpus --view 3d --explain --method slab --ray 5,10,0.5,1,1,1,5,10,-2,15,25,3 --turn 50 25
 SCENES
 for step in 1 2 3 4 5 6 7; do
   build/ray-box-collision --explain --step "$step" --snapshot "build/teach-step-$step.png"

@@ -8,6 +8,7 @@
 #include "app/options.h"
 #include "app/scene.h"
 #include "app/state.h"
+#include "core/clip.h"
 
 #include <gtest/gtest.h>
 
@@ -90,4 +91,37 @@ inline std::vector<TextItem> textsOf(const FrameLayout& f, TextRole role) {
                      [&](const TextItem& text) { return text.role == role; });
     }
     return found;
+}
+
+// What crosses a text in a layout, or nothing: a line or a mark over a text's box, or a
+// label over another text.
+inline std::string crossings(const FrameLayout& f) {
+    std::vector<TextItem> texts = f.texts;
+    texts.insert(texts.end(), f.teachingTexts.begin(), f.teachingTexts.end());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const PixelBox& b = texts[i].box;
+        std::vector<LineItem> lines = f.lines;
+        lines.insert(lines.end(), f.bandLines.begin(), f.bandLines.end());
+        for (const LineItem& line : lines) {
+            const double m = line.width / 2.0;
+            double from[2] = {line.x0, line.y0};
+            double to[2] = {line.x1, line.y1};
+            if (clipSegment(Rect{b.x0 - m, b.y0 - m, b.x1 + m, b.y1 + m}, from, to)) {
+                return "a line crosses '" + texts[i].text + "'";
+            }
+        }
+        for (const MarkItem& mark : f.marks) {
+            const double h = mark.size / 2.0;
+            if (overlaps({mark.x - h, mark.y - h, mark.x + h, mark.y + h}, b)) {
+                return "a mark lies on '" + texts[i].text + "'";
+            }
+        }
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            const bool label = texts[i].role == TEXT_LABEL || texts[j].role == TEXT_LABEL;
+            if (label && overlaps(b, texts[j].box)) {
+                return "'" + texts[i].text + "' and '" + texts[j].text + "' overlap";
+            }
+        }
+    }
+    return {};
 }

@@ -139,7 +139,12 @@ TEST(NumberLine, WhereTheRecordSays) {
             const FrameLayout f = laidOut();
             ASSERT_TRUE(f.band);
             const Reading r = readBand(f);
-            SCOPED_TRACE(methodName(method) + " scene " + std::to_string(n) + ": " + [&] { std::string w; for (float* v : scene) w += shortest(*v) + " "; return w; }());
+            SCOPED_TRACE(methodName(method) + " scene " + std::to_string(n) + ": " + [&] {
+                std::string w;
+                for (float* v : scene)
+                    w += shortest(*v) + " ";
+                return w;
+            }());
             ASSERT_TRUE(markedAt(f, r.at(0), f.bandBox.y0 + 22)) << "t = 0";
             const bool z = r.rows.count("z") != 0;
             if (method.kind == METHOD_CANDIDATE) {

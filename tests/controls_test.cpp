@@ -1,6 +1,7 @@
 // Keys, drags, fingers and menu picks as every front end hands them over, with no window.
 #include "app/controls.h"
 #include "app/scenes.h"
+#include "app/view3d.h"
 #include "app/words.h"
 #include "tests/app_support.h"
 
@@ -277,6 +278,62 @@ TEST(Scenes, PredictThenSee) {
     EXPECT_TRUE(pressKey(app, PREDICT_KEY, stdout));
     EXPECT_FALSE(app.predict);
     EXPECT_FALSE(pressKey(app, '1', stdout));
+    app = AppState{};
+}
+
+// The 3D view by keys, drags, the wheel and a finger: v turns to it and back; arrow keys turn
+// it 5 degrees, the elevation no further than 89; a drag off the handles turns it half a degree
+// a pixel (right turns it left, down looks from higher), the wheel zooms, f frames and r turns
+// it back; the start dot drags in the plane that
+// faces the viewer, and a finger on nothing turns the view.
+TEST(Controls, TheViewInSpace) {
+    teach("--view 3d --explain");
+    const auto turn = [] { return std::array{app.azimuth, app.elevation, app.zoom3d}; };
+    const std::tuple<std::string, std::array<double, 3>> steps[] = {
+        {"right", {35, 20, 1}},    {"drag", {25, 30, 1}},   {"wheel", {25, 30, 0.8}},
+        {"f", {25, 30, 1}},        {"finger", {15, 40, 1}}, {"up x20", {15, 89, 1}},
+        {"left x8", {335, 89, 1}}, {"r", {30, 20, 1}},
+    };
+    for (const auto& [what, after] : steps) {
+        if (what == "right" || what == "left x8" || what == "up x20") {
+            for (int n = what == "right" ? 1 : what == "left x8" ? 8 : 20; n > 0; --n) {
+                EXPECT_TRUE(pressArrow(app,
+                                       what == "up x20"  ? 0
+                                       : what == "right" ? 1
+                                                         : -1,
+                                       what == "up x20" ? 1 : 0, false));
+            }
+        } else if (what == "drag" || what == "finger") {
+            // Off the handles, 20 px right and down: the view turns left and looks down more.
+            what == "drag" ? (void)pressPointer(app, 0, true, 600, 40)
+                           : (void)touchPointer(app, 600, 40, 22);
+            movePointer(app, 620, 60);
+            releaseRay(app);
+        } else if (what == "wheel") {
+            EXPECT_TRUE(pressPointer(app, 3, true, 300, 200));
+        } else {
+            EXPECT_TRUE(pressKey(app, static_cast<unsigned char>(what[0]), stdout));
+        }
+        EXPECT_EQ(turn(), after) << what;
+    }
+    // The start dot, dragged 30 px right, stays in the plane through it that faces the viewer.
+    const FrameLayout f = laidOut();
+    const Camera camera = cameraOf(app);
+    const std::array<float, 3> before = {app.scene.rayStart[0], app.scene.rayStart[1],
+                                         app.scene.rayStart[2]};
+    const int x = static_cast<int>(std::lround(f.start.x));
+    const int y = 480 - static_cast<int>(std::lround(f.start.y));
+    ASSERT_TRUE(grabRay(app, x, y));
+    movePointer(app, x + 30, y);
+    releaseRay(app);
+    double along = 0;
+    for (int i = 0; i < 3; ++i) {
+        along += (app.scene.rayStart[i] - before[i]) * camera.forward[i];
+    }
+    EXPECT_NEAR(along, 0, 1e-4);
+    EXPECT_NE(app.scene.rayStart[0], before[0]);
+    EXPECT_TRUE(pressKey(app, VIEW_KEY, stdout));
+    EXPECT_FALSE(app.view3d);
     app = AppState{};
 }
 

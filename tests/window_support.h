@@ -135,7 +135,7 @@ inline void type(Window window, const char* keys) {
 }
 
 // Opens the right-button menu over the window and picks an entry, counted from 0; -1 clicks
-// just above the menu instead.
+// just left of the menu instead.
 inline void pick(Window window, int entry) {
     pointTo(window, 100, 100);
     button(3, true);
@@ -143,11 +143,12 @@ inline void pick(Window window, int entry) {
     button(3, false);
     unsigned int size[2] = {};
     xdo_get_window_size(xdo, menu, &size[0], &size[1]);
-    // Entries of equal height; freeglut highlights one once the pointer moves over it.
+    // Entries of equal height; freeglut highlights one once the pointer moves over it. Left
+    // of where the menu opened, the window is outside the menu, wherever it fits the screen.
     const int middle =
         static_cast<int>(size[1]) * (2 * entry + 1) / static_cast<int>(2 * std::size(MENU_ENTRIES));
-    pointTo(menu, 20, middle - 2);
-    pointTo(menu, 21, middle);
+    pointTo(entry < 0 ? window : menu, entry < 0 ? 50 : 20, entry < 0 ? 100 : middle - 2);
+    pointTo(entry < 0 ? window : menu, entry < 0 ? 51 : 21, entry < 0 ? 100 : middle);
     button(1, true);
     button(1, false);
     findWindow("^freeglut menu$", false);

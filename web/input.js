@@ -96,8 +96,8 @@ function placeOf(event) {
 // What the last input came from, and how to use the picture with it.
 const HOW_TO = {
   mouse: 'Mouse: choose a plane with its button, then drag on the picture to move it; right-click for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and the wheel zooms.',
-  touch: 'Touch: put a finger on an edge of the box and drag to move its plane; hold a finger still for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and pinch to zoom.',
-  keyboard: 'Keyboard: Tab to the picture, then w d a s choose the top, bottom, left or right plane and the arrow keys move it (Shift: ten times as far), h prints help, c turns to the slab test and back, o turns predicting on and off and 1, 2 and 3 predict a hit, a miss or a start inside, Shift+F10 opens the menu; in the teaching view n and p walk the steps, Esc shows them all, f frames and r unframes.',
+  touch: 'Touch: put a finger on an edge of the box and drag to move its plane; hold a finger still for the menu. In the teaching view drag the cyan dot or arrow head ("frame" brings them into view), and pinch to zoom. In the 3D view a finger off the dot and the arrow head turns the view.',
+  keyboard: 'Keyboard: Tab to the picture, then w d a s choose the top, bottom, left or right plane and the arrow keys move it (Shift: ten times as far), h prints help, c turns to the slab test and back, o turns predicting on and off and 1, 2 and 3 predict a hit, a miss or a start inside, v turns to the 3D view and back (there the arrow keys turn it, f frames and r turns it back), Shift+F10 opens the menu; in the teaching view n and p walk the steps, Esc shows them all, f frames and r unframes.',
 };
 function usedInput(kind) {
   setText($('howto'), HOW_TO[kind]);

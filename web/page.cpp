@@ -33,9 +33,9 @@ const char* give(std::string text) {
 namespace {
 
 // The URL's parameters the page takes, each the command line's option of that name.
-constexpr const char* PARAMETERS[] = {"start", "dir",     "box",    "scene", "predict",
-                                      "about", "explain", "frame",  "step",  "method",
-                                      "print", "help",    "version"};
+constexpr const char* PARAMETERS[] = {"start",  "dir",   "box",   "ray",     "scene", "predict",
+                                      "view",   "turn",  "about", "explain", "frame", "step",
+                                      "method", "print", "help",  "version"};
 
 // A word as the page hands it over: percent-escaped, so that it may hold any byte.
 std::string unescaped(const std::string& word) {
@@ -115,13 +115,27 @@ std::string query() {
     const Scene& scene = page.state.scene;
     const float* dir = scene.rayDirNormalised == 1 ? scene.rayDirGiven : scene.rayDir;
     const NamedScene* named = sceneNamed(scene);
-    std::string query = named != nullptr
-                            ? std::string("scene=") + named->name
-                            : "start=" + shortest(scene.rayStart[0]) + "," +
-                                  shortest(scene.rayStart[1]) + "&dir=" + shortest(dir[0]) + "," +
-                                  shortest(dir[1]) + "&box=" + shortest(scene.boxPlanes[0]) + "," +
-                                  shortest(scene.boxPlanes[1]) + "," +
-                                  shortest(scene.boxPlanes[3]) + "," + shortest(scene.boxPlanes[4]);
+    const float* b = scene.boxPlanes;
+    std::string query;
+    if (named != nullptr) {
+        query = std::string("scene=") + named->name;
+    } else if (scene.rayStart[2] != 0 || scene.rayDir[2] != 0 || b[2] != 0 || b[5] != 0) {
+        // A scene in space: all twelve numbers.
+        const float* values[] = {scene.rayStart, scene.rayDir, b, b + 3};
+        for (const float* three : values) {
+            for (int i = 0; i < 3; ++i) {
+                query += (query.empty() ? "ray=" : ",") + shortest(three[i]);
+            }
+        }
+    } else {
+        query = "start=" + shortest(scene.rayStart[0]) + "," + shortest(scene.rayStart[1]) +
+                "&dir=" + shortest(dir[0]) + "," + shortest(dir[1]) + "&box=" + shortest(b[0]) +
+                "," + shortest(b[1]) + "," + shortest(b[3]) + "," + shortest(b[4]);
+    }
+    if (page.state.view3d) {
+        query += "&view=3d&turn=" + shortest(static_cast<float>(page.state.azimuth)) + "," +
+                 shortest(static_cast<float>(page.state.elevation));
+    }
     query += page.state.predict ? "&predict" : "";
     query += page.state.aboutShown == 1 ? "&about" : "";
     query += page.state.teachingView ? "&explain" : "";
@@ -168,9 +182,14 @@ EMSCRIPTEN_KEEPALIVE const char* webStart(const char* parameters) {
             unknown += (unknown.empty() ? "'" : ", '") + shownWord(key) + "'";
         }
         words.push_back("--" + key);
-        // The value's words, split at its commas; an empty value has none.
+        // The value's words, split at its commas; an empty value has none. The twelve numbers
+        // of a ray are one word, commas and all.
         const std::string value =
             equals == std::string::npos ? "" : unescaped(line.substr(equals + 1));
+        if (key == "ray") {
+            words.push_back(value);
+            continue;
+        }
         for (std::size_t from = 0; !value.empty() && from <= value.size();) {
             const std::size_t comma = std::min(value.find(',', from), value.size());
             words.push_back(value.substr(from, comma - from));
@@ -255,8 +274,8 @@ EMSCRIPTEN_KEEPALIVE const char* webShown() {
         ",\"teaching\":" + (state.teachingView ? "true" : "false") +
         ",\"slab\":" + (state.method.kind != METHOD_CANDIDATE ? "true" : "false") +
         ",\"method\":" + json(methodTitle(state.method)) +
-        ",\"waiting\":" + (page.dialogue.which != 0 ? "true" : "false") +
-        ",\"predict\":" + (state.predict ? "true" : "false") +
+        ",\"waiting\":" + (page.dialogue.which != 0 ? "true" : "false") + ",\"predict\":" +
+        (state.predict ? "true" : "false") + ",\"view3d\":" + (state.view3d ? "true" : "false") +
         ",\"hidden\":" + (outcomeHidden(state) ? "true" : "false") +
         ",\"verdict\":" + json(words.verdict) + ",\"fields\":" +
         json({shortest(scene.rayStart[0]), shortest(scene.rayStart[1]), shortest(dir[0]),

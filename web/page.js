@@ -151,6 +151,7 @@ function showControls() {
   });
   $('explain').checked = shown.teaching;
   $('predict').checked = shown.predict;
+  $('view3d').setAttribute('aria-pressed', String(shown.view3d));
   setText($('walk'), !shown.teaching ? '' : shown.current < 0 ? `all ${shown.count} steps`
     : `step ${shown.current + 1} of ${shown.count}`);
   const fields = ['start-x', 'start-y', 'dir-x', 'dir-y', 'min-x', 'min-y', 'max-x', 'max-y'];
@@ -274,6 +275,7 @@ function wireControls() {
     button.addEventListener('click', unlessWaiting(() => press(button.dataset.pick)));
   });
   $('predict').addEventListener('click', unlessWaiting(() => press('o')));
+  $('view3d').addEventListener('click', unlessWaiting(() => press('v')));
   $('menubutton').addEventListener('click', unlessWaiting(() => {
     if ($('menu').hidden) {
       const box = $('menubutton').getBoundingClientRect();

@@ -1,7 +1,7 @@
-// Paints a frame's layout in the order app/layout.h gives: the box and the teaching view's
-// lines with WebGL (lines as quads of their width: WebGL draws lines one pixel wide at
-// most); then on the page's text canvas over it, the segment, the number line of t on its
-// plate, the teaching view's texts on their plates, the marks and handles, and the frame's
+// Paints a frame's layout in the order app/layout.h gives: the box, the 3D view's faces
+// blended back to front, and the lines with WebGL (lines as quads of their width: WebGL draws lines
+// one pixel wide at most); then on the page's text canvas over it, the segment, the number line of
+// t on its plate, the teaching view's texts on their plates, the marks and handles, and the frame's
 // own texts.
 #include "web/webgl_painter.h"
 
@@ -47,13 +47,14 @@ EM_JS(void, fillPolygon, (const float* xy, int corners, float r, float g, float 
 
 namespace {
 
-// A vertex: its place in window pixels and its colour.
+// A vertex: its place in window pixels, its colour and how opaque it is.
 struct Vertex {
     float x;
     float y;
     float r;
     float g;
     float b;
+    float a;
 };
 
 GLuint compile(GLenum kind, const char* source) {
@@ -63,9 +64,10 @@ GLuint compile(GLenum kind, const char* source) {
     return shader;
 }
 
-void add(std::vector<Vertex>& triangles, double x, double y, const Colour& colour) {
+void add(std::vector<Vertex>& triangles, double x, double y, const Colour& colour,
+         float alpha = 1.0f) {
     triangles.push_back(
-        {static_cast<float>(x), static_cast<float>(y), colour.r, colour.g, colour.b});
+        {static_cast<float>(x), static_cast<float>(y), colour.r, colour.g, colour.b, alpha});
 }
 
 // A line as the quad of its width round it, two triangles.
@@ -124,17 +126,17 @@ bool startPainter(const char* canvas, WebPainter& painter) {
     painter.program = program;
     glAttachShader(program, compile(GL_VERTEX_SHADER, R"(
         attribute vec2 place;
-        attribute vec3 colour;
+        attribute vec4 colour;
         uniform vec2 size;
-        varying vec3 shade;
+        varying vec4 shade;
         void main() {
             gl_Position = vec4(place / size * 2.0 - 1.0, 0.0, 1.0);
             shade = colour;
         })"));
     glAttachShader(program, compile(GL_FRAGMENT_SHADER, R"(
         precision mediump float;
-        varying vec3 shade;
-        void main() { gl_FragColor = vec4(shade, 1.0); })"));
+        varying vec4 shade;
+        void main() { gl_FragColor = shade; })"));
     glBindAttribLocation(program, 0, "place");
     glBindAttribLocation(program, 1, "colour");
     glLinkProgram(program);
@@ -145,8 +147,11 @@ bool startPainter(const char* canvas, WebPainter& painter) {
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+    glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                           reinterpret_cast<const void*>(2 * sizeof(float)));
+    // The 3D view's faces are blended over what lies under them; all else is opaque.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     return true;
 }
 
@@ -169,6 +174,15 @@ void paintWebFrame(const WebPainter& painter, const FrameLayout& frame) {
             for (const int k : {0, i, i + 1}) {
                 corner(frame.boxPieces.corners[t][k]);
             }
+        }
+    }
+    for (const LineItem& line : frame.backLines) {
+        addLine(triangles, line.x0, line.y0, line.x1, line.y1, line.width, line.colour);
+    }
+    for (const TriangleItem& triangle : frame.triangles) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            add(triangles, triangle.corners[i][0], triangle.corners[i][1], triangle.colours[i],
+                triangle.alpha);
         }
     }
     for (const LineItem& line : frame.lines) {

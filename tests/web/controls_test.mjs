@@ -12,7 +12,7 @@ test('keys, drags, the menu and both dialogues work as on the desktop', async ()
     'modify right plane', '-------------------', 'change ray starting point',
     'change direction of ray', '-------------------', 'about', 'Help', 'candidate planes or slab test',
     '-------------------', 'predict the outcome, or not', 'predict: it hits', 'predict: it misses',
-    'predict: it starts inside']);
+    'predict: it starts inside', '2D or 3D view']);
   await page.keyboard.press('h');
   assert.match(await consoleText(page), /^see menu ala' right click;\)\n/);
   await page.keyboard.press('w');
@@ -108,7 +108,7 @@ test('by keyboard alone: the picture, its walk, the menu and a dialogue', async 
   assert.equal(await text(page, 'announce'), 'Candidate planes: Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }. '
     + 'Step 2 of 7: y: start 0.5 is below minY 10: candidate plane y = 10 at t = 9.5');
   // The menu opens on its first entry, moves round, closes back to the picture.
-  for (const [key, now] of [['Shift+F10', 'modify top plane'], ['ArrowUp', 'predict: it starts inside'], ['Home', 'modify top plane'],
+  for (const [key, now] of [['Shift+F10', 'modify top plane'], ['ArrowUp', '2D or 3D view'], ['Home', 'modify top plane'],
     ['Escape', 'scene'], ['ContextMenu', 'modify top plane'], ['ArrowDown', 'modify bottom plane'],
     ['ArrowDown', 'modify left plane'], ['ArrowDown', 'modify right plane'],
     ['ArrowDown', 'change ray starting point'], ['Enter', 'answer']]) {
@@ -124,7 +124,7 @@ test('by keyboard alone: the picture, its walk, the menu and a dialogue', async 
   await page.focus('#scene');
   await page.keyboard.press('Shift+F10');
   await page.keyboard.press('End');
-  for (let up = 0; up < 7; ++up) {
+  for (let up = 0; up < 8; ++up) {
     await page.keyboard.press('ArrowUp');
   }
   await page.keyboard.press('Enter');
@@ -182,7 +182,7 @@ test('a refused value in the URL is named, and the defaults stand', async () => 
     ['?rays=x&explain&corpus&snapshot=a.png', ' \'rays\', \'corpus\', \'snapshot\'']]) {
     const page = await open(line);
     const refusal = why[0] === ' ' ? 'parameters the page does not take:' + why + ' (it takes start, dir, box, '
-      + 'scene, predict, about, explain, frame, step, method, print, help and version)' : 'option ' + why;
+      + 'ray, scene, predict, view, turn, about, explain, frame, step, method, print, help and version)' : 'option ' + why;
     assert.equal(await page.textContent('#refused'), `ray-box-collision: ${refusal} (the defaults stand)`);
     assert.equal(await query(page), 'start=-1,0.5&dir=0.5,1&box=5,10,15,25');
     await page.close();
@@ -315,4 +315,25 @@ test('scenes to predict: one tap each, nothing told before the pick', async () =
   }
   assert.equal(await query(page), 'scene=miss&predict&explain');
   assert.equal(await query(await open('?' + await query(page))), 'scene=miss&predict&explain');
+});
+
+// The 3D view by its button, the keyboard, a mouse and a finger: each turns it as the window's
+// controls do, and the link carries the turn.
+test('the 3D view, turned by key, mouse and finger', async () => {
+  const page = await open('?explain', PHONE);
+  await page.getByRole('button', { name: '3D' }).tap();
+  assert.equal(await page.getAttribute('#view3d', 'aria-pressed'), 'true');
+  assert.match(await query(page), /&view=3d&turn=30,20&/);
+  await page.focus('#scene');
+  await page.keyboard.press('ArrowLeft');
+  assert.match(await query(page), /&turn=25,20&/);
+  // Off the ray's handles, in the picture's top left corner.
+  const box = await page.locator('#scene').boundingBox();
+  const [x, y] = [box.x + 20, box.y + 40];
+  await finger(page, [['down', x, y], ['move', x + 10, y + 10], ['move', x + 20, y + 20], ['up']]);
+  const turned = await query(page);
+  assert.ok(!turned.includes('turn=25,20&'), turned);
+  await drag(page, 'left', [20, 40], [40, 40]);
+  assert.notEqual(await query(page), turned);
+  assert.equal(await query(await open('?' + await query(page))), await query(page));
 });

@@ -99,6 +99,34 @@ test('the number line of t on the page is the window\'s', async () => {
   }
 });
 
+// The 3D view: its faces and slabs the same colours on the page as in the window, on a grid
+// over the picture, at every lit point where the window's picture is flat round it (no edge
+// or letter, which the two draw each their own way).
+test('the 3D view on the page is the window\'s', async () => {
+  const near = (a, b, most) => a.every((c, i) => Math.abs(c - b[i]) <= most);
+  for (const line of ['--view 3d', '--view 3d --explain --method slab',
+    '--view 3d --explain --ray 0,12,-5,1,0.25,1,5,10,-2,15,25,3 --turn 60 30']) {
+    const words = line.split(' ');
+    const page = await open(toQuery(words));
+    const [web, own] = [await picture(page), await desktop(words)];
+    const unlike = [];
+    let flat = 0;
+    for (let y = 160; y < 420; y += 5) {
+      for (let x = 5; x < 635; x += 5) {
+        const b = at(own, x, y);
+        if (b.some((c) => c > 40) && [[-3, 0], [3, 0], [0, -3], [0, 3]].every(([dx, dy]) => near(at(own, x + dx, y + dy), b, 8))) {
+          ++flat;
+          if (!near(at(web, x, y), b, 24)) {
+            unlike.push(`${x},${y}: ${at(web, x, y)} against ${b}`);
+          }
+        }
+      }
+    }
+    assert.ok(flat > 150 && unlike.length <= flat * 0.02, `${line}: ${flat} points; ${unlike.join('; ')}`);
+    await page.close();
+  }
+});
+
 test('?frame frames the teaching view', async () => {
   const [plain, framed] = [await open('?explain'), await open('?explain&frame')];
   assert.notDeepEqual(await picture(plain), await picture(framed));
