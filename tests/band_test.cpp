@@ -100,20 +100,9 @@ bool markedAt(const FrameLayout& f, double x, double y) {
 }
 
 TEST(NumberLine, WhereTheRecordSays) {
-    const float values[] = {0,
-                            -0.0f,
-                            5,
-                            10,
-                            15,
-                            25,
-                            -1,
-                            0.5f,
-                            1e-45f,
-                            3.4e38f,
-                            -3.4e38f,
-                            1e8f,
-                            std::numeric_limits<float>::infinity(),
-                            std::nanf("")};
+    const float inf = std::numeric_limits<float>::infinity();
+    const float values[] = {0,      -0.0f,   5,        10,   15,  25,   -1,           0.5f,
+                            1e-45f, 3.4e38f, -3.4e38f, 1e8f, inf, -inf, std::nanf("")};
     std::mt19937 rng(31);
     const auto value = [&] {
         return rng() % 3 == 0 ? values[rng() % std::size(values)]

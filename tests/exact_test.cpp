@@ -2,6 +2,7 @@
 // against it on random rays away from ties.
 #include "core/exact.h"
 #include "core/methods.h"
+#include "tests/support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,183 +16,66 @@
 namespace {
 
 constexpr float INF = std::numeric_limits<float>::infinity();
-constexpr float NAN_ = std::numeric_limits<float>::quiet_NaN();
 using Triple = std::array<float, 3>;
 
-// A ray and its box, the exact answer worked by hand, with t and the point nearest it, and
-// whether double arithmetic with its error bound decides it (1), exact arithmetic must
-// (0), or either may (-1).
+// A ray as the program reads it (start, direction, the box's two corners), the exact answer
+// worked by hand, with t and the point nearest it, and whether double arithmetic with its
+// error bound decides it (1), exact arithmetic must (0), or either may (-1).
 struct Case {
     const char* name;
-    Triple lo;
-    Triple hi;
-    Triple origin;
-    Triple dir;
+    const char* ray;
     RayTestResult result;
     float t;
-    Triple hit;
+    const char* hit;
     int bounded;
 };
 
 const Case CASES[] = {
-    {"the start-up ray",
-     {5, 10, 0},
-     {15, 25, 0},
-     {-1, .5f, 0},
-     {.5f, 1, 0},
-     RAY_HIT,
-     12,
-     {5, 12.5f, 0},
-     1},
+    {"the start-up ray", "-1 .5 0  .5 1 0  5 10 0  15 25 0", RAY_HIT, 12, "5 12.5 0", 1},
     // 0.3f is 0.300000011920928955078125: at t = 5, y = 2.0000000596 > 2.
-    {"a graze that misses exactly",
-     {-1, 1, 0},
-     {-1, 2, 0},
-     {-6, .5f, 0},
-     {1, .3f, 0},
-     RAY_MISS,
-     0,
-     {},
-     -1},
+    {"a graze that misses exactly", "-6 .5 0  1 .3 0  -1 1 0  -1 2 0", RAY_MISS, 0, "", -1},
     // 0.29999998f is 0.2999999821186065673828125: y = 1.99999991059, nearest 2 - 2^-23.
-    {"a graze that hits exactly",
-     {-1, 1, 0},
-     {-1, 2, 0},
-     {-6, .5f, 0},
-     {1, .29999998f, 0},
-     RAY_HIT,
-     5,
-     {-1, 1.9999999f, 0},
-     -1},
-    {"a crossed box is empty", {15, 10, 0}, {5, 25, 0}, {0, 12, 0}, {1, 0, 0}, RAY_MISS, 0, {}, 1},
-    {"a start between crossed planes",
-     {15, 10, 0},
-     {5, 25, 0},
-     {10, 20, 0},
-     {1, 0, 0},
-     RAY_MISS,
-     0,
-     {},
-     1},
-    {"a zero direction, inside",
-     {5, 10, 0},
-     {15, 25, 0},
-     {10, 20, 0},
-     {0, 0, 0},
-     RAY_INSIDE,
-     0,
-     {},
-     1},
-    {"a zero direction, outside",
-     {5, 10, 0},
-     {15, 25, 0},
-     {-1, .5f, 0},
-     {0, 0, 0},
-     RAY_MISS,
-     0,
-     {},
-     1},
-    {"a start on the face, moving in",
-     {5, 10, 0},
-     {15, 25, 0},
-     {5, 12, 0},
-     {1, 0, 0},
-     RAY_INSIDE,
-     0,
-     {},
-     1},
-    {"grazing a face",
-     {5, 10, -2},
-     {15, 25, 3},
-     {5, 5, .5f},
-     {0, 1, 0},
-     RAY_HIT,
-     5,
-     {5, 10, .5f},
-     1},
+    {"a graze that hits exactly", "-6 .5 0  1 .29999998 0  -1 1 0  -1 2 0", RAY_HIT, 5,
+     "-1 1.9999999 0", -1},
+    {"a crossed box is empty", "0 12 0  1 0 0  15 10 0  5 25 0", RAY_MISS, 0, "", 1},
+    {"a start between crossed planes", "10 20 0  1 0 0  15 10 0  5 25 0", RAY_MISS, 0, "", 1},
+    {"a zero direction, inside", "10 20 0  0 0 0  5 10 0  15 25 0", RAY_INSIDE, 0, "", 1},
+    {"a zero direction, outside", "-1 .5 0  0 0 0  5 10 0  15 25 0", RAY_MISS, 0, "", 1},
+    {"a start on the face, moving in", "5 12 0  1 0 0  5 10 0  15 25 0", RAY_INSIDE, 0, "", 1},
+    {"grazing a face", "5 5 .5  0 1 0  5 10 -2  15 25 3", RAY_HIT, 5, "5 10 .5", 1},
     // x and y are entered at once: exactly a tie, which x wins.
-    {"a corner", {5, 5, 0}, {15, 15, 0}, {0, 0, 0}, {1, 1, 0}, RAY_HIT, 5, {5, 5, 0}, 0},
-    {"a subnormal entry",
-     {1e-45f, 1e-45f, 0},
-     {1, 1, 0},
-     {0, 0, 0},
-     {1, 1, 0},
-     RAY_HIT,
-     1e-45f,
-     {1e-45f, 1e-45f, 0},
+    {"a corner", "0 0 0  1 1 0  5 5 0  15 15 0", RAY_HIT, 5, "5 5 0", 0},
+    {"a subnormal entry", "0 0 0  1 1 0  1e-45 1e-45 0  1 1 0", RAY_HIT, 1e-45f, "1e-45 1e-45 0",
      0},
     // 5 / 3 lies nearer 1.66666662693 than 1.66666674614.
-    {"t rounded once",
-     {5, 10, 0},
-     {15, 25, 0},
-     {0, 12, 0},
-     {3, 0, 0},
-     RAY_HIT,
-     1.6666666f,
-     {5, 12, 0},
-     1},
-    {"a coordinate rounded once",
-     {5, 0, 0},
-     {15, 25, 0},
-     {0, 0, 0},
-     {3, 1, 0},
-     RAY_HIT,
-     1.6666666f,
-     {5, 1.6666666f, 0},
-     1},
+    {"t rounded once", "0 12 0  3 0 0  5 10 0  15 25 0", RAY_HIT, 1.6666666f, "5 12 0", 1},
+    {"a coordinate rounded once", "0 0 0  3 1 0  5 0 0  15 25 0", RAY_HIT, 1.6666666f,
+     "5 1.6666666 0", 1},
     // Exactly t = 3.4e38 / 1e-30, about 3.4e68: beyond a float, rounded to infinity.
-    {"a t beyond float's range",
-     {0, -1, 0},
-     {1, 1, 0},
-     {-3.4e38f, 0, 0},
-     {1e-30f, 0, 0},
-     RAY_HIT,
-     INF,
-     {0, 0, 0},
+    {"a t beyond float's range", "-3.4e38 0 0  1e-30 0 0  0 -1 0  1 1 0", RAY_HIT, INF, "0 0 0",
      -1},
     // Exactly, the ray enters x at t = 1.25 * 2^61 + 12 and leaves y at 1.25 * 2^61 - 102.5:
     // a miss, which rounding each to double would make a one-point hit.
     {"an overlap double would invert",
-     {12, -1.2676506e30f, -1},
-     {1.2676506e30f, -820, 1},
-     {-2.8823038e18f, -2.3058430e19f, 0},
-     {1, 8, 0},
-     RAY_MISS,
-     0,
-     {},
-     0},
+     "-2.8823038e18 -2.3058430e19 0  1 8 0  12 -1.2676506e30 -1  1.2676506e30 -820 1", RAY_MISS, 0,
+     "", 0},
     // Exactly, the ray leaves y 31.006 after it enters x, near t = 6.2886629e17; in double,
     // the two rounded, it would leave before it entered.
     {"a hit double would miss",
-     {-175, -1.2676506e30f, -1},
-     {1.2676506e30f, -95, 1},
-     {-8.646911e17f, -6.205917e17f, 0},
-     {1.375f, .9868421f, 0},
-     RAY_HIT,
-     6.288663e17f,
-     {-175, -125.59808f, 0},
-     0},
-    {"a NaN start", {5, 10, 0}, {15, 25, 0}, {NAN_, 12, 0}, {1, 0, 0}, RAY_UNDEFINED, 0, {}, -1},
-    {"an infinite bound",
-     {5, 10, 0},
-     {INF, 25, 0},
-     {0, 12, 0},
-     {1, 0, 0},
-     RAY_UNDEFINED,
-     0,
-     {},
-     -1},
+     "-8.646911e17 -6.205917e17 0  1.375 .9868421 0  -175 -1.2676506e30 -1  1.2676506e30 -95 1",
+     RAY_HIT, 6.288663e17f, "-175 -125.59808 0", 0},
+    {"a NaN start", "nan 12 0  1 0 0  5 10 0  15 25 0", RAY_UNDEFINED, 0, "", -1},
+    {"an infinite bound", "0 12 0  1 0 0  5 10 0  inf 25 0", RAY_UNDEFINED, 0, "", -1},
 };
 
 TEST(Exact, HandWorkedCases) {
     for (const Case& c : CASES) {
+        const std::vector<float> v = floats(c.ray);
         ExactRecord record;
-        EXPECT_EQ(exactIntersect(c.lo.data(), c.hi.data(), c.origin.data(), c.dir.data(), record),
-                  c.result)
-            << c.name;
+        EXPECT_EQ(exactIntersect(&v[6], &v[9], &v[0], &v[3], record), c.result) << c.name;
         if (c.result == RAY_HIT) {
             EXPECT_EQ(record.t, c.t) << c.name;
-            EXPECT_EQ((Triple{record.hit[0], record.hit[1], record.hit[2]}), c.hit) << c.name;
+            EXPECT_EQ(std::vector<float>(record.hit, record.hit + 3), floats(c.hit)) << c.name;
         }
         if (c.bounded >= 0) {
             EXPECT_EQ(record.bounded, c.bounded == 1) << c.name;

@@ -3,6 +3,7 @@
 #include "core/methods.h"
 #include "core/ray_box.h"
 #include "core/slab.h"
+#include "tests/support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,114 +17,71 @@
 namespace {
 
 constexpr float INF = std::numeric_limits<float>::infinity();
-constexpr float NAN_ = std::numeric_limits<float>::quiet_NaN();
 constexpr float BOX_MIN[3] = {5, 10, 0};
 constexpr float BOX_MAX[3] = {15, 25, 0};
 
-// A ray against the start-up box, the slab test's answer worked by hand from its formula,
-// the candidate planes' outcome, and the start of the disagreement's cause, if any.
+// A ray against the start-up box (start and direction), the slab test's answer worked by
+// hand from its formula, the candidate planes' outcome, and the start of the disagreement's
+// cause, if any.
 struct Case {
     const char* name;
-    float origin[3];
-    float dir[3];
+    const char* ray;
     RayTestResult slab;
     float tnear;
-    float hit[3];
+    const char* hit;
     RayTestResult candidate;
     const char* cause;
 };
 
 const Case CASES[] = {
     // x: 1/d = 2, t in [12, 32]; y: [9.5, 24.5]; z: 0 * inf is NaN twice, dropped.
-    {"the start-up ray", {-1, 0.5f, 0}, {0.5f, 1, 0}, RAY_HIT, 12, {5, 12.5f, 0}, RAY_HIT, ""},
+    {"the start-up ray", "-1 .5 0  .5 1 0", RAY_HIT, 12, "5 12.5 0", RAY_HIT, ""},
     // x: (5 - 5) * inf is NaN, fmin(NaN, inf) = inf: the slab collapses.
-    {"on a face plane, still along it",
-     {5, 12, 0},
-     {0, 1, 0},
-     RAY_MISS,
-     INF,
-     {},
-     RAY_INSIDE,
+    {"on a face plane, still along it", "5 12 0  0 1 0", RAY_MISS, INF, "", RAY_INSIDE,
      "a start on a face plane"},
-    {"grazing along a face",
-     {0, 10, 0},
-     {1, 0, 0},
-     RAY_MISS,
-     INF,
-     {},
-     RAY_HIT,
+    {"grazing along a face", "0 10 0  1 0 0", RAY_MISS, INF, "", RAY_HIT,
      "a start on a face plane"},
     // x: 1/-0 = -inf: t1 = 0 * -inf is NaN, t2 = -inf, so tfar = -inf; y: [-2, 13].
-    {"on a face plane, -0 along it",
-     {5, 12, 0},
-     {-0.0f, 1, 0},
-     RAY_MISS,
-     -2,
-     {},
-     RAY_INSIDE,
+    {"on a face plane, -0 along it", "5 12 0  -0 1 0", RAY_MISS, -2, "", RAY_INSIDE,
      "a start on a face plane"},
     // x: [0, 10]; y: 0 direction within the slab, every t: entered at t = 0.
-    {"on the min face, moving in",
-     {5, 12, 0},
-     {1, 0, 0},
-     RAY_HIT,
-     0,
-     {5, 12, 0},
-     RAY_INSIDE,
+    {"on the min face, moving in", "5 12 0  1 0 0", RAY_HIT, 0, "5 12 0", RAY_INSIDE,
      "a start on the boundary"},
-    {"inside", {10, 20, 0}, {1, 0, 0}, RAY_INSIDE, -5, {}, RAY_INSIDE, ""},
-    {"behind", {20, 12, 0}, {1, 0, 0}, RAY_MISS, -15, {}, RAY_MISS, ""},
+    {"inside", "10 20 0  1 0 0", RAY_INSIDE, -5, "", RAY_INSIDE, ""},
+    {"behind", "20 12 0  1 0 0", RAY_MISS, -15, "", RAY_MISS, ""},
     // x and z NaN, dropped; y every t: nothing is left to exclude the ray.
-    {"a NaN start", {NAN_, 12, 0}, {1, 0, 0}, RAY_INSIDE, -INF, {}, RAY_MISS, "a NaN input"},
-    {"a NaN direction", {-1, 12, 0}, {NAN_, 1, 0}, RAY_INSIDE, -2, {}, RAY_MISS, "a NaN input"},
+    {"a NaN start", "nan 12 0  1 0 0", RAY_INSIDE, -INF, "", RAY_MISS, "a NaN input"},
+    {"a NaN direction", "-1 12 0  nan 1 0", RAY_INSIDE, -2, "", RAY_MISS, "a NaN input"},
     // x: 1 / 1e-45 is inf, t = 6 * inf: an entry at inf is no entry.
     // Exactly, x = 5 is reached at t = 6 / 1e-45, beyond a float: a hit at t = inf.
-    {"an entry at infinity",
-     {-1, 12, 0},
-     {1e-45f, 0, 0},
-     RAY_MISS,
-     INF,
-     {},
-     RAY_MISS,
+    {"an entry at infinity", "-1 12 0  1e-45 0 0", RAY_MISS, INF, "", RAY_MISS,
      "t too large for a float"},
-    {"an infinite start", {-INF, 12, 0}, {1, 0, 0}, RAY_MISS, INF, {}, RAY_MISS, ""},
+    {"an infinite start", "-inf 12 0  1 0 0", RAY_MISS, INF, "", RAY_MISS, ""},
     // y: 0 direction outside [10, 25]: (10 - 5) * inf = inf, so no t at all.
-    {"still, beside the box", {-1, 5, 0}, {1, 0, 0}, RAY_MISS, INF, {}, RAY_MISS, ""},
+    {"still, beside the box", "-1 5 0  1 0 0", RAY_MISS, INF, "", RAY_MISS, ""},
     // Where the order of rounding shows, bit for bit: t is 5 * (1 / 3) in float, 1.6666667,
     // not 5 / 3 (1.6666666); the entry point is o + t * d in double, rounded once (in float
     // throughout, y would be 23.912796).
-    {"t as a product with 1 / d",
-     {0, 12, 0},
-     {3, 0, 0},
-     RAY_HIT,
-     1.6666667f,
-     {5, 12, 0},
-     RAY_HIT,
-     ""},
-    {"the entry point in double",
-     {34.5157318f, -14.2296638f, 0},
-     {-0.412771702f, 0.806740284f, 0},
-     RAY_HIT,
-     47.279724f,
-     {15, 23.912794f, 0},
-     RAY_HIT,
-     ""},
+    {"t as a product with 1 / d", "0 12 0  3 0 0", RAY_HIT, 1.6666667f, "5 12 0", RAY_HIT, ""},
+    {"the entry point in double", "34.5157318 -14.2296638 0  -0.412771702 0.806740284 0", RAY_HIT,
+     47.279724f, "15 23.912794 0", RAY_HIT, ""},
 };
 
 TEST(Slab, HandWorkedCases) {
     for (const Case& c : CASES) {
+        const std::vector<float> ray = floats(c.ray);
+        const float* origin = &ray[0];
+        const float* dir = &ray[3];
         SlabTestRecord record;
-        EXPECT_EQ(slabIntersect(BOX_MIN, BOX_MAX, c.origin, c.dir, record), c.slab) << c.name;
+        EXPECT_EQ(slabIntersect(BOX_MIN, BOX_MAX, origin, dir, record), c.slab) << c.name;
         EXPECT_EQ(record.result, c.slab) << c.name;
         EXPECT_EQ(record.tnear, c.tnear) << c.name;
-        for (int i = 0; i < 3 && c.slab == RAY_HIT; ++i) {
-            EXPECT_EQ(record.hit[i], c.hit[i]) << c.name << " " << i;
+        if (c.slab == RAY_HIT) {
+            EXPECT_EQ(std::vector<float>(record.hit, record.hit + 3), floats(c.hit)) << c.name;
         }
         RayTestRecord candidate;
-        EXPECT_EQ(rayBoxIntersect(BOX_MIN, BOX_MAX, c.origin, c.dir, candidate), c.candidate)
-            << c.name;
-        const std::string differ =
-            disagreement({METHOD_SLAB, {}}, BOX_MIN, BOX_MAX, c.origin, c.dir);
+        EXPECT_EQ(rayBoxIntersect(BOX_MIN, BOX_MAX, origin, dir, candidate), c.candidate) << c.name;
+        const std::string differ = disagreement({METHOD_SLAB, {}}, BOX_MIN, BOX_MAX, origin, dir);
         EXPECT_EQ(differ.find(std::string("(") + c.cause) != std::string::npos, c.cause[0] != '\0')
             << c.name << ": " << differ;
         EXPECT_EQ(differ.empty(), c.cause[0] == '\0') << c.name;
@@ -140,13 +98,15 @@ TEST(Slab, StepsInWords) {
         }
         return text;
     };
-    EXPECT_EQ(words(CASES[0].origin, CASES[0].dir),
+    const std::vector<float> startUp = floats(CASES[0].ray);
+    EXPECT_EQ(words(&startUp[0], &startUp[3]),
               "x: slab [5, 15]: t from 12 to 32\n"
               "y: slab [10, 25]: t from 9.5 to 24.5\n"
               "z: flat, the ray in its plane: every t\n"
               "overlap: t from 12 to 24.5, entered ahead: hit at t = 12\n"
               "Collision at { X = 5.000000; Y = 12.500000; Z = 0.000000 }\n");
-    const std::string collapsed = words(CASES[2].origin, CASES[2].dir);
+    const std::vector<float> grazing = floats(CASES[2].ray);
+    const std::string collapsed = words(&grazing[0], &grazing[3]);
     EXPECT_NE(collapsed.find("y: direction 0, start 10 on the plane y = 10: 0 * inf is NaN: fmin "
                              "drops it, and the other plane leaves t from inf to inf\n"),
               std::string::npos)

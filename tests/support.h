@@ -1,18 +1,31 @@
-// What the tests share: a file read whole, and a folder of a test's own.
+// What the tests share: numbers as written, a file read whole, and a folder of a test's own.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 inline std::string slurp(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// Numbers as the program reads them, each rounded once to a float: "nan", "inf" and "-0" too.
+inline std::vector<float> floats(const std::string& words) {
+    std::istringstream in(words);
+    std::vector<float> values;
+    for (std::string word; in >> word;) {
+        values.push_back(std::strtof(word.c_str(), nullptr));
+    }
+    return values;
 }
 
 // A folder of a test's own, removed with what is in it when it goes, however the test
