@@ -206,6 +206,29 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
     }
 }
 
+namespace {
+
+// The box's extent across the window, in pixels: as the camera shows it in the 3D view.
+std::pair<double, double> boxAcross(const AppState& state, const View& view) {
+    const float* b = state.scene.boxPlanes;
+    if (!state.view3d) {
+        return {pixelX(view, std::min(b[0], b[3])), pixelX(view, std::max(b[0], b[3]))};
+    }
+    const Camera camera = cameraOf(state);
+    double minX = std::numeric_limits<double>::infinity();
+    double maxX = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < 8; ++i) {
+        const double corner[3] = {b[(i & 1) != 0 ? 3 : 0], b[(i & 2) != 0 ? 4 : 1],
+                                  b[(i & 4) != 0 ? 5 : 2]};
+        const Projected p = project(camera, corner);
+        minX = p.depth > 0 ? std::min(minX, p.x) : minX;
+        maxX = p.depth > 0 ? std::max(maxX, p.x) : maxX;
+    }
+    return {minX, maxX};
+}
+
+} // namespace
+
 // The steps, wrapped, on the emptier side of the box between the status lines and the
 // about line: left of the box when there is more room there, over the whole width when
 // neither side has a readable column. When they do not fit, a line asks for more room.
@@ -224,22 +247,7 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
     const auto inWindow = [&](double x) {
         return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, static_cast<double>(frame.width));
     };
-    double minX = pixelX(frame.view, std::min(state.scene.boxPlanes[0], state.scene.boxPlanes[3]));
-    double maxX = pixelX(frame.view, std::max(state.scene.boxPlanes[0], state.scene.boxPlanes[3]));
-    if (state.view3d) {
-        // The box as the camera shows it.
-        const Camera camera = cameraOf(state);
-        minX = std::numeric_limits<double>::infinity();
-        maxX = -std::numeric_limits<double>::infinity();
-        for (int i = 0; i < 8; ++i) {
-            const float* b = state.scene.boxPlanes;
-            const double corner[3] = {b[(i & 1) != 0 ? 3 : 0], b[(i & 2) != 0 ? 4 : 1],
-                                      b[(i & 4) != 0 ? 5 : 2]};
-            const Projected p = project(camera, corner);
-            minX = p.depth > 0 ? std::min(minX, p.x) : minX;
-            maxX = p.depth > 0 ? std::max(maxX, p.x) : maxX;
-        }
-    }
+    const auto [minX, maxX] = boxAcross(state, frame.view);
     const int left = static_cast<int>(inWindow(minX)) - STEPS_MARGIN;
     const int right = static_cast<int>(std::ceil(inWindow(maxX))) + STEPS_MARGIN;
     // Each column as its left edge and its width in characters, the widest side first.

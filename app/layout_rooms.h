@@ -172,7 +172,7 @@ struct Layouter {
     void layoutHandles(FrameLayout& frame);
     // The handles for a start at (sx, sy) pixels and a direction (dx, dy) on the screen, of
     // unit length (no arrow head where it is not finite).
-    void placeHandles(FrameLayout& frame, double sx, double sy, double dx, double dy);
+    void placeHandles(FrameLayout& frame, double sx, double sy, double dx, double dy) const;
     // Marks on their planes where the ray's line crosses them ahead of the start, and a hit's
     // entry point, larger, where the test reports it; in a walk, those of the current step, a
     // failing check's entry point red. A mark that would cover a text is left out.
@@ -211,9 +211,6 @@ struct Layouter {
     // on the ray and their overlap white; in a walk, what the current step is about.
     void layoutSpace(FrameLayout& frame, const RayTestRecord& record, const SlabTestRecord& slab,
                      const Step* current, std::vector<PixelBox>& taken);
-    // A label beside a point, at the first of a few places round it clear of what is taken.
-    void placeNear(FrameLayout& frame, double x, double y, const std::string& text, Colour colour,
-                   std::vector<PixelBox>& taken);
     FrameLayout layoutFrame(const RayTestRecord& record);
 };
 

@@ -124,9 +124,13 @@ SlabTestRecord intervalsOf(const ExactRecord& exact) {
     for (int i = 0; i < 3; ++i) {
         const ExactAxis& axis = exact.axes[i];
         // A still axis holds every t, or none.
-        const double from = axis.moves ? axis.from : axis.within ? -INF : INF;
-        const double to = axis.moves ? axis.to : INF;
-        intervals.axes[i] = {0.0, from, to, 0.0, 0.0};
+        SlabAxisStep& step = intervals.axes[i];
+        step.toMin = axis.within ? -INF : INF;
+        step.toMax = INF;
+        if (axis.moves) {
+            step.toMin = axis.from;
+            step.toMax = axis.to;
+        }
     }
     intervals.tnear = exact.tnear;
     intervals.tfar = exact.tfar;

@@ -102,7 +102,7 @@ void Layouter::layoutHandles(FrameLayout& frame) {
                  state.scene.rayDir[1] / length);
 }
 
-void Layouter::placeHandles(FrameLayout& frame, double sx, double sy, double dx, double dy) {
+void Layouter::placeHandles(FrameLayout& frame, double sx, double sy, double dx, double dy) const {
     const double scale = state.touchHandles ? TOUCH_SCALE : 1.0;
     const double reach = ARROW_PIXELS * scale;
     if (!(sx >= -reach && sy >= -reach && sx <= frame.width + reach &&

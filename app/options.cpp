@@ -107,6 +107,34 @@ bool takeNumbers(Options& options, const std::string& word, int count, int argc,
     return true;
 }
 
+// Reads the numbers that follow --start, --dir, --box or --turn; true for any other option.
+bool takeNumberValues(Options& options, const std::string& word, int argc, const char* const* argv,
+                      int& i) {
+    // A box of six numbers has depth; of four, it is flat at z = 0 as ever.
+    if (word == "--box" && i + 6 < argc) {
+        float depth[2];
+        const bool six = parseNumber(argv[i + 5], depth[0]) == NUMBER_OK &&
+                         parseNumber(argv[i + 6], depth[1]) == NUMBER_OK;
+        options.boxNumbers = six ? 6 : 4;
+    }
+    if (word == "--turn") {
+        return takeNumbers(options, word, 2, argc, argv, i, options.turn) &&
+               (std::abs(options.turn[1]) <= 89.0f ||
+                refuse(options, "option '--turn' needs an elevation from -89 to 89 degrees, not ",
+                       shortest(options.turn[1])));
+    }
+    const std::pair<const char*, std::pair<int, float*>> numbers[] = {
+        {"--start", {2, options.start}},
+        {"--dir", {2, options.dir}},
+        {"--box", {options.boxNumbers, options.box}}};
+    for (const auto& [name, taken] : numbers) {
+        if (word == name) {
+            return takeNumbers(options, word, taken.first, argc, argv, i, taken.second);
+        }
+    }
+    return true;
+}
+
 // Reads the words that follow an option into the options and moves i past them; false if
 // they are refused, with the reason in the options.
 bool takeValues(Options& options, const std::string& word, int argc, const char* const* argv,
@@ -176,29 +204,7 @@ bool takeValues(Options& options, const std::string& word, int argc, const char*
         return next == "2d" || next == "3d" ||
                refuse(options, "option '--view' needs 2d or 3d, not '", shownWord(next), "'");
     }
-    // A box of six numbers has depth; of four, it is flat at z = 0 as ever.
-    if (word == "--box" && i + 6 < argc) {
-        float depth[2];
-        const bool six = parseNumber(argv[i + 5], depth[0]) == NUMBER_OK &&
-                         parseNumber(argv[i + 6], depth[1]) == NUMBER_OK;
-        options.boxNumbers = six ? 6 : 4;
-    }
-    if (word == "--turn") {
-        return takeNumbers(options, word, 2, argc, argv, i, options.turn) &&
-               (std::abs(options.turn[1]) <= 89.0f ||
-                refuse(options, "option '--turn' needs an elevation from -89 to 89 degrees, not ",
-                       shortest(options.turn[1])));
-    }
-    const std::pair<const char*, std::pair<int, float*>> numbers[] = {
-        {"--start", {2, options.start}},
-        {"--dir", {2, options.dir}},
-        {"--box", {options.boxNumbers, options.box}}};
-    for (const auto& [name, taken] : numbers) {
-        if (word == name) {
-            return takeNumbers(options, word, taken.first, argc, argv, i, taken.second);
-        }
-    }
-    return true;
+    return takeNumberValues(options, word, argc, argv, i);
 }
 
 } // namespace

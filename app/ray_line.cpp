@@ -79,8 +79,9 @@ bool readOracleNumber(const char* begin, const char* end, float& value) {
 #endif
 }
 
-RayLineCheck readRayLine(const char* p, const char* end, float values[12], std::string& why,
+RayLineCheck readRayLine(const char* begin, const char* end, float values[12], std::string& why,
                          std::string* rest) {
+    const char* p = begin;
     while (p < end && isSeparator(*p)) {
         ++p;
     }

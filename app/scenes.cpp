@@ -4,15 +4,23 @@
 #include "app/scene.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace {
 
-// Whether two scenes are the same, bit for bit where a drag or a field could change them.
+// Whether two scenes are the same, bit for bit where a drag or a field could change them:
+// a -0 is not a 0, and a NaN is the same NaN.
 bool sameScene(const Scene& a, const Scene& b) {
-    return std::memcmp(a.rayStart, b.rayStart, sizeof a.rayStart) == 0 &&
-           std::memcmp(a.rayDir, b.rayDir, sizeof a.rayDir) == 0 &&
-           std::memcmp(a.boxPlanes, b.boxPlanes, sizeof a.boxPlanes) == 0;
+    const auto bits = [](const Scene& scene) {
+        std::array<std::uint32_t, 12> words{};
+        std::memcpy(words.data(), scene.rayStart, sizeof scene.rayStart);
+        std::memcpy(&words[3], scene.rayDir, sizeof scene.rayDir);
+        std::memcpy(&words[6], scene.boxPlanes, sizeof scene.boxPlanes);
+        return words;
+    };
+    return bits(a) == bits(b);
 }
 
 // What the learner can say of a scene, as a sentence's parts: "hits", "misses", "starts

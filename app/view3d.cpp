@@ -35,6 +35,7 @@ Camera cameraOf(const AppState& state) {
         }
     };
     std::vector<std::array<double, 3>> points;
+    points.reserve(10);
     for (int corner = 0; corner < 8; ++corner) {
         points.push_back({scene.boxPlanes[(corner & 1) != 0 ? 3 : 0],
                           scene.boxPlanes[(corner & 2) != 0 ? 4 : 1],

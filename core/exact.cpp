@@ -22,7 +22,7 @@ bool nearestWithin(double v, double err, float& out) {
     if (!std::isfinite(v) || !(err >= 0.0) || (v - err <= 0.0 && v + err >= 0.0)) {
         return false; // which side of 0, and so which zero, is not known
     }
-    const float f = static_cast<float>(v);
+    const auto f = static_cast<float>(v);
     double low = -OVERFLOW;
     double high = OVERFLOW;
     if (std::isinf(f)) {

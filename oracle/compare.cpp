@@ -278,6 +278,45 @@ void reportParted(std::FILE* out, const std::string& title, const MethodTally& t
     }
 }
 
+// The methods ranked by agreement with the answers, the closest named with those as close,
+// and the rays where the closest and the exact answer part from them, by class.
+void reportRanking(std::FILE* out, const CompareRun& run, const std::vector<Method>& methods,
+                   const Tally& whole) {
+    // The methods by agreement: outcomes first, then t; the order of allMethods on a tie.
+    std::vector<std::size_t> order(methods.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const MethodTally& x = whole.methods[a];
+        const MethodTally& y = whole.methods[b];
+        return x.compared - x.outcomes != y.compared - y.outcomes
+                   ? x.compared - x.outcomes < y.compared - y.outcomes
+                   : x.tCompared - x.tAgreed < y.tCompared - y.tAgreed;
+    });
+    std::fprintf(out,
+                 "%ld answers compared with %zu methods; t within %d ulps where both say hit\n",
+                 whole.rays, methods.size(), run.ulps);
+    std::fprintf(out, "%-37s %19s %19s\n", "method, closest first", "outcome agrees", "t agrees");
+    for (const std::size_t m : order) {
+        const MethodTally& tally = whole.methods[m];
+        std::fprintf(out, "%-37s %8ld of %8ld %8ld of %8ld\n", methodName(methods[m]).c_str(),
+                     tally.outcomes, tally.compared, tally.tAgreed, tally.tCompared);
+    }
+    const std::size_t closest = order.front();
+    const auto misses = [&](std::size_t m) {
+        const MethodTally& tally = whole.methods[m];
+        return std::make_pair(tally.compared - tally.outcomes, tally.tCompared - tally.tAgreed);
+    };
+    std::string tied;
+    for (std::size_t i = 1; i < order.size() && misses(order[i]) == misses(closest); ++i) {
+        tied += (tied.empty() ? "; as close: " : ", ") + methodName(methods[order[i]]);
+    }
+    std::fprintf(out, "The closest: %s%s.\n", methodName(methods[closest]).c_str(), tied.c_str());
+    reportParted(out, methodName(methods[closest]), whole.methods[closest]);
+    if (closest != 1) {
+        reportParted(out, "exact", whole.methods[1]);
+    }
+}
+
 } // namespace
 
 int compareAnswers(std::FILE* rays, std::FILE* answers, std::FILE* out, std::FILE* err,
@@ -331,39 +370,7 @@ int compareAnswers(std::FILE* rays, std::FILE* answers, std::FILE* out, std::FIL
                      std::strerror(readError != 0 ? readError : EIO));
         bad = true;
     }
-    // The methods by agreement: outcomes first, then t; the order of allMethods on a tie.
-    std::vector<std::size_t> order(methods.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const MethodTally& x = whole.methods[a];
-        const MethodTally& y = whole.methods[b];
-        return x.compared - x.outcomes != y.compared - y.outcomes
-                   ? x.compared - x.outcomes < y.compared - y.outcomes
-                   : x.tCompared - x.tAgreed < y.tCompared - y.tAgreed;
-    });
-    std::fprintf(out,
-                 "%ld answers compared with %zu methods; t within %d ulps where both say hit\n",
-                 whole.rays, methods.size(), run.ulps);
-    std::fprintf(out, "%-37s %19s %19s\n", "method, closest first", "outcome agrees", "t agrees");
-    for (const std::size_t m : order) {
-        const MethodTally& tally = whole.methods[m];
-        std::fprintf(out, "%-37s %8ld of %8ld %8ld of %8ld\n", methodName(methods[m]).c_str(),
-                     tally.outcomes, tally.compared, tally.tAgreed, tally.tCompared);
-    }
-    const std::size_t closest = order.front();
-    const auto misses = [&](std::size_t m) {
-        const MethodTally& tally = whole.methods[m];
-        return std::make_pair(tally.compared - tally.outcomes, tally.tCompared - tally.tAgreed);
-    };
-    std::string tied;
-    for (std::size_t i = 1; i < order.size() && misses(order[i]) == misses(closest); ++i) {
-        tied += (tied.empty() ? "; as close: " : ", ") + methodName(methods[order[i]]);
-    }
-    std::fprintf(out, "The closest: %s%s.\n", methodName(methods[closest]).c_str(), tied.c_str());
-    reportParted(out, methodName(methods[closest]), whole.methods[closest]);
-    if (closest != 1) {
-        reportParted(out, "exact", whole.methods[1]);
-    }
+    reportRanking(out, run, methods, whole);
     if (run.expect) {
         const auto expected = std::find(methods.begin(), methods.end(), run.expected);
         const MethodTally& tally =
