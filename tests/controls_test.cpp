@@ -256,6 +256,9 @@ TEST(Scenes, PredictThenSee) {
     };
     EXPECT_TRUE(nothingTold(laidOut()));
     EXPECT_TRUE(laidOut().startDot) << "the ray is shown";
+    teach("--predict", 640, 480); // the start-up scene, as a prediction's own record starts
+    EXPECT_TRUE(nothingTold(laidOut()));
+    teach("--scene face-in --predict", 640, 480);
     app.teachingView = true;
     EXPECT_TRUE(nothingTold(laidOut()));
     const std::tuple<unsigned char, const char*, bool> picks[] = {

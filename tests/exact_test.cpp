@@ -51,6 +51,10 @@ const Case CASES[] = {
     {"t rounded once", "0 12 0  3 0 0  5 10 0  15 25 0", RAY_HIT, 1.6666666f, "5 12 0", 1},
     {"a coordinate rounded once", "0 0 0  3 1 0  5 0 0  15 25 0", RAY_HIT, 1.6666666f,
      "5 1.6666666 0", 1},
+    // Exactly y = 224 / 3 * 0.0117873 = 0.88011839985..., the midpoint between two floats:
+    // even, it rounds down; in double it lies a little above, and rounds up to 0.8801184.
+    {"a coordinate on a tie", "0 0 0  3 0.0117873 0  224 0 0  300 2 0", RAY_HIT, 74.666664f,
+     "224 0.88011837 0", 0},
     // Exactly t = 3.4e38 / 1e-30, about 3.4e68: beyond a float, rounded to infinity.
     {"a t beyond float's range", "-3.4e38 0 0  1e-30 0 0  0 -1 0  1 1 0", RAY_HIT, INF, "0 0 0",
      -1},
