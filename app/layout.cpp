@@ -31,7 +31,7 @@ int addStatus(std::vector<TextItem>& texts, int x, int y, const std::string& tex
         const std::size_t space = from == 0 ? text.find(' ', text.find('=')) : text.find(' ', from);
         std::string word = text.substr(from, space == std::string::npos ? space : space - from);
         from = space == std::string::npos ? text.size() : space + 1;
-        std::string& last = lines.back();
+        const std::string& last = lines.back();
         if (!last.empty() && last.size() + 1 + word.size() > columns) {
             lines.emplace_back(CONTINUATION, ' ');
         }

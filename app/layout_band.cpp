@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -42,12 +43,9 @@ double roundStep(double least) {
     while (power > least) {
         power /= 10;
     }
-    for (const double factor : {1.0, 2.0, 5.0}) {
-        if (factor * power >= least) {
-            return factor * power;
-        }
-    }
-    return 10.0 * power;
+    constexpr double FACTORS[] = {1.0, 2.0, 5.0, 10.0};
+    return power * *std::find_if(std::begin(FACTORS), std::end(FACTORS) - 1,
+                                 [&](double factor) { return factor * power >= least; });
 }
 
 // The line of t across the band: the range of t it shows, and where it lies in pixels.
@@ -180,10 +178,9 @@ struct Band {
             add(textAt(static_cast<int>(line.right) + CHAR_PIXELS, static_cast<int>(y) - 4, said,
                        colour, TEXT_BAND));
         }
+        // fmin and fmax drop a NaN end: the other end alone is a point.
         if (!(std::isnan(t1) && std::isnan(t2))) {
-            const double a = std::isnan(t1) ? t2 : t1;
-            const double b = std::isnan(t2) ? t1 : t2;
-            bar(y, std::min(a, b), std::max(a, b), colour, 5.0f);
+            bar(y, std::fmin(t1, t2), std::fmax(t1, t2), colour, 5.0f);
         }
     }
     // The overlap: a bar where it is not empty, else the gap from where the last interval

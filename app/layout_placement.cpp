@@ -265,10 +265,11 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
         std::vector<std::pair<std::string, int>> lines;
         // The verdict on a prediction first, as step -3.
         const std::string said = verdict(state);
-        for (std::string& piece : said.empty() ? std::vector<std::string>{}
-                                               : wrap(said, static_cast<std::size_t>(width), 2)) {
-            lines.emplace_back(std::move(piece), -3);
-        }
+        const std::vector<std::string> verdictLines =
+            said.empty() ? std::vector<std::string>{}
+                         : wrap(said, static_cast<std::size_t>(width), 2);
+        std::transform(verdictLines.begin(), verdictLines.end(), std::back_inserter(lines),
+                       [](const std::string& piece) { return std::pair(piece, -3); });
         for (int i = 0; i < static_cast<int>(steps.size()); ++i) {
             // The outcome is the frame's own text, except as the walk's current step.
             if (steps[i].kind != STEP_OUTCOME || i == walk) {

@@ -23,17 +23,15 @@ bool nearestWithin(double v, double err, float& out) {
         return false; // which side of 0, and so which zero, is not known
     }
     const auto f = static_cast<float>(v);
-    double low = -OVERFLOW;
-    double high = OVERFLOW;
-    if (std::isinf(f)) {
-        low = f > 0 ? OVERFLOW : -INF;
-        high = f > 0 ? INF : -OVERFLOW;
-    } else {
-        const float down = std::nextafter(f, -std::numeric_limits<float>::infinity());
-        const float up = std::nextafter(f, std::numeric_limits<float>::infinity());
-        low = std::isinf(down) ? -OVERFLOW : (static_cast<double>(f) + down) / 2;
-        high = std::isinf(up) ? OVERFLOW : (static_cast<double>(f) + up) / 2;
-    }
+    // The midpoint to f's neighbour that way; past the largest float, where rounding
+    // overflows. An infinite f stands for everything beyond that on its side.
+    const auto midpoint = [f](float towards, double beyond) {
+        const float next = std::nextafter(f, towards);
+        return std::isinf(next) ? beyond : (static_cast<double>(f) + next) / 2;
+    };
+    constexpr float FLOAT_INF = std::numeric_limits<float>::infinity();
+    const double low = std::isinf(f) ? (f > 0 ? OVERFLOW : -INF) : midpoint(-FLOAT_INF, -OVERFLOW);
+    const double high = std::isinf(f) ? (f > 0 ? INF : -OVERFLOW) : midpoint(FLOAT_INF, OVERFLOW);
     if (v - err > low && v + err < high) {
         out = f;
         return true;

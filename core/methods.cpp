@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -97,9 +98,11 @@ bool parseMethod(const std::string& name, Method& method) {
 
 std::vector<Method> allMethods() {
     std::vector<Method> all{{METHOD_CANDIDATE, {}}, {METHOD_EXACT, {}}};
-    for (const SlabVariant& variant : allVariants()) {
-        all.push_back({METHOD_SLAB, variant});
-    }
+    const std::vector<SlabVariant> variants = allVariants();
+    std::transform(variants.begin(), variants.end(), std::back_inserter(all),
+                   [](const SlabVariant& variant) {
+                       return Method{METHOD_SLAB, variant};
+                   });
     return all;
 }
 

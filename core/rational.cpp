@@ -120,8 +120,8 @@ std::string decimal(const Rational& value, int digits) {
     } else if (p < 0 && p > -6) {
         text = "0." + std::string(static_cast<std::size_t>(-p - 1), '0') + text;
     } else {
-        text = text.substr(0, 1) + "." + text.substr(1) + "e" + (p < 0 ? "-" : "+") +
-               std::to_string(std::labs(p));
+        text.insert(1, ".");
+        text += std::string("e") + (p < 0 ? "-" : "+") + std::to_string(std::labs(p));
     }
     // Trailing zeros after the point, and a point left bare, say nothing.
     const std::size_t exponent = text.find('e');

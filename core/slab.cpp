@@ -2,6 +2,7 @@
 // operation rounded as its arithmetic rounds it; the record of how it ran; their names.
 #include "core/slab.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -102,27 +103,25 @@ std::string variantName(const SlabVariant& variant) {
 }
 
 bool parseVariant(const std::string& name, SlabVariant& variant) {
-    for (const SlabVariant& each : allVariants()) {
-        if (variantName(each) == name) {
-            variant = each;
-            return true;
-        }
+    const std::vector<SlabVariant> all = allVariants();
+    const auto found = std::find_if(
+        all.begin(), all.end(), [&](const SlabVariant& each) { return variantName(each) == name; });
+    if (found == all.end()) {
+        return false;
     }
-    return false;
+    variant = *found;
+    return true;
 }
 
 std::vector<SlabVariant> allVariants() {
+    // In the order of their names: each modifier's bit, robust lowest, the min-max form a
+    // digit of three.
+    constexpr SlabMinMax FORMS[] = {SLAB_FMINMAX, SLAB_TERNARY, SLAB_SIGN};
     std::vector<SlabVariant> all;
-    for (const bool inDouble : {false, true}) {
-        for (const bool divide : {false, true}) {
-            for (const SlabMinMax form : {SLAB_FMINMAX, SLAB_TERNARY, SLAB_SIGN}) {
-                for (const bool strict : {false, true}) {
-                    for (const bool robust : {false, true}) {
-                        all.push_back({inDouble, divide, form, strict, robust});
-                    }
-                }
-            }
-        }
+    all.reserve(48);
+    for (int i = 0; i < 48; ++i) {
+        all.push_back(
+            {i / 24 % 2 == 1, i / 12 % 2 == 1, FORMS[i / 4 % 3], i / 2 % 2 == 1, i % 2 == 1});
     }
     return all;
 }

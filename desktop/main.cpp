@@ -109,7 +109,7 @@ void endWithWindow() {
 void onSnapshotTimeout(int) {
     constexpr char why[] = "ray-box-collision: no picture could be had in 10 seconds\n";
     static_assert(SNAPSHOT_SECONDS == 10, "the message names the time");
-    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, why, sizeof why - 1);
+    [[maybe_unused]] const ssize_t said = write(STDERR_FILENO, why, sizeof why - 1);
     _exit(1);
 }
 
@@ -197,8 +197,8 @@ int answerRaysOf(const Options& options, unsigned closed) {
             std::fclose(file);
         }
     }
-    const int written = finishOutput(stdout);
-    return status != 0 ? status : written;
+    const int flushed = finishOutput(stdout);
+    return status != 0 ? status : flushed;
 }
 
 } // namespace

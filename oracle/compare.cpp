@@ -188,7 +188,7 @@ struct Judge {
         const float* lo = v + 6;
         const float* hi = v + 9;
         const Answer exact = answerOf({METHOD_EXACT, {}}, lo, hi, o, d);
-        kind = kind.substr(0, kind.find_last_not_of(" \t\r") + 1);
+        kind.resize(kind.find_last_not_of(" \t\r") + 1);
         // The class of an outcome and of a t that part, once they are needed.
         std::string names[2];
         // Without a class of its own, a ray's is the cause the disagreement line names.
