@@ -162,15 +162,29 @@ std::string shownT(float t) {
     return shortest(t == 0.0f ? 0.0f : t);
 }
 
-Cause causeOf(const Method& shown, const float boxMin[3], const float boxMax[3],
-              const float origin[3], const float dir[3]) {
+namespace {
+
+// The three methods' records of one ray, the slab test's by the variant shown.
+struct Records {
     RayTestRecord candidate;
     SlabTestRecord slab;
     ExactRecord exact;
-    rayBoxIntersect(boxMin, boxMax, origin, dir, candidate);
-    slabIntersect(boxMin, boxMax, origin, dir, slab,
+};
+
+Records recordsOf(const Method& shown, const float boxMin[3], const float boxMax[3],
+                  const float origin[3], const float dir[3]) {
+    Records records;
+    rayBoxIntersect(boxMin, boxMax, origin, dir, records.candidate);
+    slabIntersect(boxMin, boxMax, origin, dir, records.slab,
                   shown.kind == METHOD_SLAB ? shown.slab : SlabVariant{});
-    exactIntersect(boxMin, boxMax, origin, dir, exact);
+    exactIntersect(boxMin, boxMax, origin, dir, records.exact);
+    return records;
+}
+
+// The cause of a disagreement between these records of the ray.
+Cause causeOf(const Records& records, const float boxMin[3], const float boxMax[3],
+              const float origin[3], const float dir[3]) {
+    const auto& [candidate, slab, exact] = records;
     const float* const inputs[4] = {origin, dir, boxMin, boxMax};
     bool crossed = false;
     bool onPlaneStill = false;
@@ -217,15 +231,17 @@ Cause causeOf(const Method& shown, const float boxMin[3], const float boxMax[3],
     return {"rounding", "the methods round t differently"};
 }
 
+} // namespace
+
+Cause causeOf(const Method& shown, const float boxMin[3], const float boxMax[3],
+              const float origin[3], const float dir[3]) {
+    return causeOf(recordsOf(shown, boxMin, boxMax, origin, dir), boxMin, boxMax, origin, dir);
+}
+
 std::string disagreement(const Method& shown, const float boxMin[3], const float boxMax[3],
                          const float origin[3], const float dir[3]) {
-    RayTestRecord candidate;
-    SlabTestRecord slab;
-    ExactRecord exact;
-    rayBoxIntersect(boxMin, boxMax, origin, dir, candidate);
-    slabIntersect(boxMin, boxMax, origin, dir, slab,
-                  shown.kind == METHOD_SLAB ? shown.slab : SlabVariant{});
-    exactIntersect(boxMin, boxMax, origin, dir, exact);
+    const Records records = recordsOf(shown, boxMin, boxMax, origin, dir);
+    const auto& [candidate, slab, exact] = records;
     const bool defined = exact.result != RAY_UNDEFINED;
     const bool off = pointOff(slab, boxMin, boxMax);
     const RayTestResult onScreen = shown.kind == METHOD_CANDIDATE ? candidate.result
@@ -238,7 +254,7 @@ std::string disagreement(const Method& shown, const float boxMin[3], const float
     if (!parted && !off) {
         return "";
     }
-    const Cause cause = causeOf(shown, boxMin, boxMax, origin, dir);
+    const Cause cause = causeOf(records, boxMin, boxMax, origin, dir);
     std::string line =
         (parted ? "the methods disagree: " : "the methods agree, but not on the point: ") +
         methodTitle({METHOD_CANDIDATE, {}}) + " " + answer(candidate.result, candidate.entryT) +

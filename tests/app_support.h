@@ -38,21 +38,9 @@ inline Options parse(const std::string& line) {
     return options;
 }
 
-// What a function writes on a stream.
-template <typename Write> std::string writtenBy(Write write) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&text, &size);
-    write(out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
-}
-
 // What --print writes for a command line.
 inline std::string printed(const std::string& line) {
-    return writtenBy([&](std::FILE* out) { printAnswer(parse(line), out); });
+    return written([&](std::FILE* out) { printAnswer(parse(line), out); });
 }
 
 // The current scene's frame.

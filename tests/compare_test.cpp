@@ -1,6 +1,7 @@
 // A verdict on answers to the corpus: the method that wrote them named, whichever it is; a
 // tolerance on t, a start inside reported as a hit, answers written as booleans, --expect,
 // and answers that cannot be read.
+#include "app/options.h"
 #include "oracle/compare.h"
 #include "oracle/rays.h"
 
@@ -15,21 +16,9 @@
 
 namespace {
 
-// What a function writes on a stream.
-std::string writtenBy(const std::function<void(std::FILE*)>& write) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&text, &size);
-    write(out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
-}
-
 // The corpus's answers by a method, as --rays writes them.
 std::string answersBy(const std::string& corpus, const Method& method) {
-    return writtenBy([&](std::FILE* out) {
+    return written([&](std::FILE* out) {
         std::string copy = corpus;
         std::FILE* in = fmemopen(copy.data(), copy.size(), "r");
         OracleRun run;
@@ -49,8 +38,8 @@ std::tuple<std::string, std::string, int> verdict(const std::string& corpus, std
                                        : fmemopen(answers.data(), answers.size(), "r");
     int status = 0;
     std::string err;
-    const std::string out = writtenBy([&](std::FILE* report) {
-        err = writtenBy(
+    const std::string out = written([&](std::FILE* report) {
+        err = written(
             [&](std::FILE* said) { status = compareAnswers(rays, given, report, said, run); });
     });
     std::fclose(rays);
@@ -58,7 +47,7 @@ std::tuple<std::string, std::string, int> verdict(const std::string& corpus, std
     return {out, err, status};
 }
 
-const std::string CORPUS = writtenBy(printCorpus);
+const std::string CORPUS = written(printCorpus);
 
 // The method the report names the closest, where it names no other as close.
 std::string closest(const std::string& report) {

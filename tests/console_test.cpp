@@ -96,7 +96,7 @@ TEST(Print, ALineOfAFileOfRays) {
               "Collision at { X = 5.000000; Y = 12.000000; Z = 0.000000 }\n");
     for (const auto& [line, said] : {std::pair{"1", "line 1 of '" + path + "' holds no ray"},
                                      std::pair{"4", "'" + path + "' has no line 4"}}) {
-        const std::string err = writtenBy([&](std::FILE* out) {
+        const std::string err = written([&](std::FILE* out) {
             EXPECT_FALSE(
                 printAnswer(parse("--print --rays " + path + " --line " + line), stdout, out));
         });

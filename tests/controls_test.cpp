@@ -17,7 +17,7 @@ namespace {
 
 // What pressing these keys writes on the console; none of them has anything to draw.
 std::string typed(const std::string& keys) {
-    return writtenBy([&](std::FILE* out) {
+    return written([&](std::FILE* out) {
         for (const char key : keys) {
             EXPECT_FALSE(pressKey(app, static_cast<unsigned char>(key), out)) << key;
         }
@@ -50,7 +50,7 @@ TEST(Controls, KeysDragsAndMenu) {
                   box)
             << keys;
     }
-    const std::string help = writtenBy([](std::FILE* out) { printHelp(out); });
+    const std::string help = written([](std::FILE* out) { printHelp(out); });
     EXPECT_EQ(typed("h"), help);
     // Each menu entry in its place: a plane, the about line, help, or a dialogue to run.
     const std::tuple<int, int, int, int> picks[] = {
@@ -62,7 +62,7 @@ TEST(Controls, KeysDragsAndMenu) {
         EXPECT_EQ(pickMenuEntry(app, MENU_ENTRIES[entry].value, stdout), dialogue) << entry;
         EXPECT_EQ(std::pair(app.selectedPlane, app.aboutShown), std::pair(plane, about)) << entry;
     }
-    EXPECT_EQ(writtenBy([](std::FILE* out) { pickMenuEntry(app, 'h', out); }), help);
+    EXPECT_EQ(written([](std::FILE* out) { pickMenuEntry(app, 'h', out); }), help);
 }
 
 // The frame's own outcome texts, and the first step the teaching view shows, if any.
@@ -223,7 +223,7 @@ TEST(Scenes, WhatTheirNamesSay) {
         {"face-in", RAY_INSIDE, RAY_HIT, RAY_INSIDE},
         {"rounding", RAY_HIT, RAY_HIT, RAY_MISS},
     };
-    const std::string help = writtenBy(printUsage);
+    const std::string help = written(printUsage);
     ASSERT_EQ(std::size(scenes), std::size(NAMED_SCENES));
     for (const auto& [name, candidate, slab, exact] : scenes) {
         app = AppState{};
