@@ -151,6 +151,9 @@ FrameLayout Layouter::layoutFrame(const RayTestRecord& record) {
         shown.result = slab.result;
         std::copy(slab.hit, slab.hit + 3, shown.hit);
     }
+    if (state.view3d) {
+        camera = cameraOf(state, shown.result == RAY_HIT ? shown.hit : nullptr);
+    }
     // The plane z = 0 cuts a box with depth, or misses it.
     const float minZ = std::min(state.scene.boxPlanes[2], state.scene.boxPlanes[5]);
     const float maxZ = std::max(state.scene.boxPlanes[2], state.scene.boxPlanes[5]);

@@ -311,7 +311,6 @@ void Layouter::layoutSpace(FrameLayout& frame, const RayTestRecord& record,
                            const SlabTestRecord& slab, const Step* current,
                            std::vector<PixelBox>& taken) {
     frame.view3d = true;
-    const Camera camera = cameraOf(state);
     Space space{camera, camera.radius * 1e-3, {}, {}, {}};
     const Scene& scene = state.scene;
     boxInSpace(space, scene.boxPlanes, state.selectedPlane);
@@ -321,11 +320,14 @@ void Layouter::layoutSpace(FrameLayout& frame, const RayTestRecord& record,
         space.line(ray.start, along(scene, ray.reach), 1.0f, CYAN, space.lines);
     }
     // The segment to the entry and its mark, unless the outcome waits for a prediction.
-    const Answer answer = sceneAnswer(scene, state.method);
+    // The outcome and entry point of the method shown: the slab view's record holds the slab
+    // test's, or the exact answer's.
+    const bool candidate = state.method.kind == METHOD_CANDIDATE;
+    const float* entryPoint = candidate ? record.hit : slab.hit;
     const bool hidden = outcomeHidden(state);
-    const bool hit = answer.result == RAY_HIT && !hidden;
+    const bool hit = (candidate ? record.result : slab.result) == RAY_HIT && !hidden;
     std::vector<LineItem> segment;
-    if (hit && space.line(ray.start, {answer.hit[0], answer.hit[1], answer.hit[2]}, 1.0f, WHITE,
+    if (hit && space.line(ray.start, {entryPoint[0], entryPoint[1], entryPoint[2]}, 1.0f, WHITE,
                           segment)) {
         frame.segment = true;
         frame.segmentWidth = static_cast<float>(state.lineWidth);
@@ -334,7 +336,7 @@ void Layouter::layoutSpace(FrameLayout& frame, const RayTestRecord& record,
     }
     std::vector<MarkItem> marks;
     const Projected entry =
-        project(camera, std::array<double, 3>{answer.hit[0], answer.hit[1], answer.hit[2]}.data());
+        project(camera, std::array<double, 3>{entryPoint[0], entryPoint[1], entryPoint[2]}.data());
     if (hit && entry.depth > space.near &&
         (current == nullptr || afterEntry(current->kind) || current->kind == STEP_OUTCOME)) {
         marks.push_back({entry.x, entry.y, 11.0f, WHITE});

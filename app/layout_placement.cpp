@@ -209,12 +209,11 @@ void placeLabel(FrameLayout& frame, int axis, double at, std::string text, Colou
 namespace {
 
 // The box's extent across the window, in pixels: as the camera shows it in the 3D view.
-std::pair<double, double> boxAcross(const AppState& state, const View& view) {
+std::pair<double, double> boxAcross(const AppState& state, const View& view, const Camera& camera) {
     const float* b = state.scene.boxPlanes;
     if (!state.view3d) {
         return {pixelX(view, std::min(b[0], b[3])), pixelX(view, std::max(b[0], b[3]))};
     }
-    const Camera camera = cameraOf(state);
     double minX = std::numeric_limits<double>::infinity();
     double maxX = -std::numeric_limits<double>::infinity();
     for (int i = 0; i < 8; ++i) {
@@ -247,7 +246,7 @@ void Layouter::layoutSteps(FrameLayout& frame, const std::vector<Step>& steps, i
     const auto inWindow = [&](double x) {
         return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, static_cast<double>(frame.width));
     };
-    const auto [minX, maxX] = boxAcross(state, frame.view);
+    const auto [minX, maxX] = boxAcross(state, frame.view, camera);
     const int left = static_cast<int>(inWindow(minX)) - STEPS_MARGIN;
     const int right = static_cast<int>(std::ceil(inWindow(maxX))) + STEPS_MARGIN;
     // Each column as its left edge and its width in characters, the widest side first.

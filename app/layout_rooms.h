@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/layout.h"
+#include "app/view3d.h"
 #include "core/explain.h"
 
 #include <array>
@@ -145,6 +146,8 @@ struct Layouter {
     const AppState& state;
     // The baseline of the status lines' lowest line, once they are laid out.
     int statusBottom = 0;
+    // The 3D view's camera, once the frame knows the entry point of the method shown.
+    Camera camera{};
 
     [[nodiscard]] View usualView() const;
     // The outcome, the ray's start and direction in red near the top, the about line when it

@@ -22,6 +22,11 @@ double dot(const double a[3], const double b[3]) {
 } // namespace
 
 Camera cameraOf(const AppState& state) {
+    const Answer answer = sceneAnswer(state.scene, state.method);
+    return cameraOf(state, answer.result == RAY_HIT ? answer.hit : nullptr);
+}
+
+Camera cameraOf(const AppState& state, const float* entry) {
     const Scene& scene = state.scene;
     constexpr double FAR = std::numeric_limits<double>::infinity();
     double low[3] = {FAR, FAR, FAR};
@@ -42,9 +47,8 @@ Camera cameraOf(const AppState& state) {
                           scene.boxPlanes[(corner & 4) != 0 ? 5 : 2]});
     }
     points.push_back({scene.rayStart[0], scene.rayStart[1], scene.rayStart[2]});
-    const Answer answer = sceneAnswer(scene, state.method);
-    if (answer.result == RAY_HIT) {
-        points.push_back({answer.hit[0], answer.hit[1], answer.hit[2]});
+    if (entry != nullptr) {
+        points.push_back({entry[0], entry[1], entry[2]});
     }
     for (const auto& point : points) {
         include(point.data());

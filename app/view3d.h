@@ -35,8 +35,10 @@ struct Projected {
 
 // The camera of the state's 3D view: the scene's middle and radius from the box's corners, the
 // ray's start and its entry point where they are finite; far enough back that all of them are
-// in the picture over the number line of t, nearer or further by the zoom.
+// in the picture over the number line of t, nearer or further by the zoom. With entry, the
+// entry point of the method shown (none where it is null), as the caller already has it.
 Camera cameraOf(const AppState& state);
+Camera cameraOf(const AppState& state, const float* entry);
 
 Projected project(const Camera& camera, const double point[3]);
 
