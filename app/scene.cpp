@@ -3,9 +3,6 @@
 
 #include "core/explain.h"
 
-#include <algorithm>
-#include <iterator>
-
 void createBox(Scene& scene) {
     const Scene defaults;
     for (int i = 0; i < 6; ++i) {
@@ -76,11 +73,8 @@ Answer sceneAnswer(const Scene& scene, const Method& method) {
 std::vector<std::string> sceneSteps(const Scene& scene, const Method& method) {
     const float* lo = &scene.boxPlanes[0];
     const float* hi = &scene.boxPlanes[3];
-    const std::vector<Step> steps =
-        methodSteps(method, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene));
-    std::vector<std::string> lines;
-    std::transform(steps.begin(), steps.end(), std::back_inserter(lines),
-                   [](const Step& step) { return step.text; });
+    std::vector<std::string> lines =
+        stepTexts(methodSteps(method, lo, hi, scene.rayStart, scene.rayDir, givenDirection(scene)));
     const std::string differ = disagreement(method, lo, hi, scene.rayStart, scene.rayDir);
     if (!differ.empty()) {
         lines.push_back(differ);

@@ -277,7 +277,10 @@ std::string directionLine(const float given[2], const float dir[3]) {
 std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
                                       const float boxMax[3], const float origin[3],
                                       const float dir[3], const float* given) {
-    std::vector<Step> steps = stepsOf(record, boxMin, boxMax, origin, dir, given);
+    return stepTexts(stepsOf(record, boxMin, boxMax, origin, dir, given));
+}
+
+std::vector<std::string> stepTexts(std::vector<Step> steps) {
     std::vector<std::string> lines;
     std::transform(steps.begin(), steps.end(), std::back_inserter(lines),
                    [](Step& step) { return std::move(step.text); });

@@ -39,6 +39,9 @@ std::vector<Step> stepsOf(const RayTestRecord& record, const float boxMin[3], co
 // normalised to (1, 0)".
 std::string directionLine(const float given[2], const float dir[3]);
 
+// Steps' words alone, in their order.
+std::vector<std::string> stepTexts(std::vector<Step> steps);
+
 // The same steps' words alone.
 std::vector<std::string> explainSteps(const RayTestRecord& record, const float boxMin[3],
                                       const float boxMax[3], const float origin[3],

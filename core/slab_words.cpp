@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -123,11 +122,7 @@ std::vector<Step> slabStepsOf(const SlabTestRecord& record, const float boxMin[3
 std::vector<std::string> explainSlab(const SlabTestRecord& record, const float boxMin[3],
                                      const float boxMax[3], const float origin[3],
                                      const float dir[3], const float* given) {
-    std::vector<Step> steps = slabStepsOf(record, boxMin, boxMax, origin, dir, given);
-    std::vector<std::string> lines;
-    std::transform(steps.begin(), steps.end(), std::back_inserter(lines),
-                   [](Step& step) { return std::move(step.text); });
-    return lines;
+    return stepTexts(slabStepsOf(record, boxMin, boxMax, origin, dir, given));
 }
 
 std::string outcomeOf(RayTestResult result, const float hit[3]) {

@@ -1,5 +1,6 @@
 // The oracle without a window: its numbers, its answers in order on many jobs, its bad
 // lines, and a reader that has gone.
+#include "app/options.h"
 #include "app/ray_line.h"
 #include "core/explain.h"
 #include "oracle/rays.h"
@@ -187,24 +188,12 @@ TEST(Rays, InOrderOnEveryJob) {
     EXPECT_EQ(got.status, 1);
 }
 
-// The corpus as printed.
-std::string corpusText() {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* corpus = open_memstream(&text, &size);
-    printCorpus(corpus);
-    std::fclose(corpus);
-    std::string lines(text, size);
-    std::free(text);
-    return lines;
-}
-
 // Every ray of the corpus is of its class: the property that names the class holds of its
 // numbers as they read back. Where a class goes every way, every direction of components 1,
 // -1, 0, -0 and 0.5 is there, +0 and -0 told apart; and every sign pattern; and the rays that
 // tell the methods apart do.
 TEST(Rays, TheCorpusIsWhatItsClassesSay) {
-    std::istringstream lines(corpusText());
+    std::istringstream lines(written(printCorpus));
     std::map<std::string, std::set<std::string>> directions;
     const std::vector<Method> methods = allMethods();
     std::vector<std::string> answered(methods.size());
@@ -273,7 +262,7 @@ TEST(Rays, TheCorpusIsWhatItsClassesSay) {
 // Only the disagreements, on the corpus: each line a no.
 TEST(Rays, DifferOnTheCorpus) {
     std::string input;
-    const std::string lines = corpusText();
+    const std::string lines = written(printCorpus);
     int rays = 0;
     for (std::size_t at = 0, end = 0; (end = lines.find('\n', at)) != std::string::npos;
          at = end + 1) {
